@@ -1,0 +1,90 @@
+// A tiny file layer over narrow paths in the system code page.
+//
+// On Windows every call is the -A form of the platform call. On POSIX the same
+// names work unchanged: "\" in a path is taken as the separator "/", so a path
+// such as "/tmp/x\\sub\\a.dll" names /tmp/x/sub/a.dll.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+// An open file, closed when it goes out of scope.
+class File {
+public:
+    File() = default;
+    ~File();
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // Opens an existing file for reading; others may read and write it meanwhile.
+    bool OpenRead(const std::string& path);
+    // Creates the file, or truncates it, for writing.
+    bool OpenWrite(const std::string& path);
+    bool IsOpen() const;
+
+    // Reads up to size bytes; returns how many were read (fewer only at the end or on an error).
+    size_t Read(void* buffer, size_t size);
+    // Writes all size bytes; false when any could not be written.
+    bool Write(const void* buffer, size_t size);
+    // Moves to pos bytes from the start.
+    bool Seek(int64_t pos);
+    // The file's length in bytes, or -1.
+    int64_t Length();
+    // Closes the file; false when it was not open or closing lost written data.
+    bool Close();
+
+private:
+#ifdef _WIN32
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+#else
+    int fd_ = -1;
+#endif
+};
+
+// One item of a folder listing.
+struct FolderItem {
+    std::string name;
+    bool isFolder = false;
+};
+
+// Lists folder + "\*": every item, "." and ".." included. Closed when it goes out of scope.
+class FolderListing {
+public:
+    FolderListing() = default;
+    ~FolderListing();
+    FolderListing(const FolderListing&) = delete;
+    FolderListing& operator=(const FolderListing&) = delete;
+
+    bool Open(const std::string& folder);
+    // Fills item with the next one; false at the end.
+    bool Next(FolderItem& item);
+
+private:
+#ifdef _WIN32
+    HANDLE find_ = INVALID_HANDLE_VALUE;
+    WIN32_FIND_DATAA data_{};
+    bool pending_ = false;
+#else
+    void* dir_ = nullptr;
+    std::string folder_;
+#endif
+};
+
+// True when path names an existing file or folder ("C:\dir\" exists when the folder does).
+bool PathExists(const std::string& path);
+// True when path names an existing folder.
+bool IsFolder(const std::string& path);
+bool MakeFolder(const std::string& path);
+bool RemoveFolder(const std::string& path);
+bool DeleteFilePath(const std::string& path);
+bool ChangeFolder(const std::string& path);
+
+#ifndef _WIN32
+// The POSIX spelling of a narrow path: every "\" becomes "/".
+std::string NativePath(const std::string& path);
+#endif

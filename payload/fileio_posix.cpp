@@ -1,0 +1,138 @@
+#include "fileio.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+std::string NativePath(const std::string& path)
+{
+    std::string native = path;
+    for (char& c : native)
+        if (c == '\\')
+            c = '/';
+    return native;
+}
+
+File::~File() { Close(); }
+
+bool File::OpenRead(const std::string& path)
+{
+    Close();
+    fd_ = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        return false;
+    struct stat st;
+    if (fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool File::OpenWrite(const std::string& path)
+{
+    Close();
+    fd_ = open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    return fd_ >= 0;
+}
+
+bool File::IsOpen() const { return fd_ >= 0; }
+
+size_t File::Read(void* buffer, size_t size)
+{
+    size_t done = 0;
+    while (fd_ >= 0 && done < size) {
+        ssize_t n = read(fd_, static_cast<char*>(buffer) + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+bool File::Write(const void* buffer, size_t size)
+{
+    size_t done = 0;
+    while (fd_ >= 0 && done < size) {
+        ssize_t n = write(fd_, static_cast<const char*>(buffer) + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return done == size;
+}
+
+bool File::Seek(int64_t pos)
+{
+    return fd_ >= 0 && pos >= 0 && lseek(fd_, static_cast<off_t>(pos), SEEK_SET) == pos;
+}
+
+int64_t File::Length()
+{
+    struct stat st;
+    if (fd_ < 0 || fstat(fd_, &st) != 0)
+        return -1;
+    return static_cast<int64_t>(st.st_size);
+}
+
+bool File::Close()
+{
+    if (fd_ < 0)
+        return false;
+    int rc = close(fd_);
+    fd_ = -1;
+    return rc == 0;
+}
+
+FolderListing::~FolderListing()
+{
+    if (dir_)
+        closedir(static_cast<DIR*>(dir_));
+}
+
+bool FolderListing::Open(const std::string& folder)
+{
+    if (dir_)
+        closedir(static_cast<DIR*>(dir_));
+    folder_ = NativePath(folder);
+    dir_ = opendir(folder_.c_str());
+    return dir_ != nullptr;
+}
+
+bool FolderListing::Next(FolderItem& item)
+{
+    if (!dir_)
+        return false;
+    struct dirent* entry = readdir(static_cast<DIR*>(dir_));
+    if (!entry)
+        return false;
+    item.name = entry->d_name;
+    struct stat st;
+    std::string full = folder_ + "/" + item.name;
+    item.isFolder = lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    return true;
+}
+
+bool PathExists(const std::string& path)
+{
+    struct stat st;
+    return !path.empty() && stat(NativePath(path).c_str(), &st) == 0;
+}
+
+bool IsFolder(const std::string& path)
+{
+    struct stat st;
+    return !path.empty() && stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeFolder(const std::string& path) { return mkdir(NativePath(path).c_str(), 0755) == 0; }
+bool RemoveFolder(const std::string& path) { return rmdir(NativePath(path).c_str()) == 0; }
+bool DeleteFilePath(const std::string& path) { return unlink(NativePath(path).c_str()) == 0; }
+bool ChangeFolder(const std::string& path) { return chdir(NativePath(path).c_str()) == 0; }

@@ -1,0 +1,132 @@
+#include "tree.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "fileio.h"
+
+namespace {
+
+constexpr size_t kChunk = 1 << 20;
+constexpr size_t kMaxFullPath = 999;
+
+bool SameText(const std::string& a, const std::string& b) { return a.size() == b.size() && a == b; }
+
+std::unique_ptr<uint8_t[]> NewChunk() { return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[kChunk]); }
+
+}  // namespace
+
+bool FileExists(const std::string& path)
+{
+    File file;
+    return !path.empty() && file.OpenRead(path);
+}
+
+bool FilesEqual(const std::string& pathA, const std::string& pathB)
+{
+    if (!FileExists(pathA) || !FileExists(pathB))
+        return false;
+    if (SameText(pathA, pathB))
+        return true;
+
+    File a, b;
+    if (!a.OpenRead(pathA) || !b.OpenRead(pathB))
+        return false;
+    if (a.Length() != b.Length())
+        return false;
+
+    std::unique_ptr<uint8_t[]> chunkA = NewChunk(), chunkB = NewChunk();
+    if (!chunkA || !chunkB)
+        return false;
+    for (;;) {
+        size_t gotA = a.Read(chunkA.get(), kChunk);
+        size_t gotB = b.Read(chunkB.get(), kChunk);
+        if (gotA != gotB || std::memcmp(chunkA.get(), chunkB.get(), gotA) != 0)
+            return false;
+        if (gotA == 0)
+            return true;
+    }
+}
+
+bool ParentFolderOf(const std::string& path, std::string& out)
+{
+    size_t slash = path.rfind('\\');
+    if (slash == std::string::npos)
+        return false;
+    out = path.substr(0, slash + 1);
+    return true;
+}
+
+bool MakeDirsFullPath(const std::string& path)
+{
+    if (path.empty() || path.size() > kMaxFullPath)
+        return false;
+    const std::string work = path + "\\";
+    for (size_t slash = work.find('\\'); slash != std::string::npos; slash = work.find('\\', slash + 1)) {
+        const std::string prefix = work.substr(0, slash + 1);
+        if (!PathExists(prefix) && !MakeFolder(prefix))
+            return false;
+    }
+    return true;
+}
+
+bool CopyFileVerified(const std::string& src, const std::string& dst)
+{
+    if (src.empty() || dst.empty() || SameText(src, dst) || !FileExists(src))
+        return false;
+    std::string parent;
+    if (!ParentFolderOf(dst, parent) || !MakeDirsFullPath(parent))
+        return false;
+
+    File in, out;
+    if (!in.OpenRead(src) || !out.OpenWrite(dst))
+        return false;
+    std::unique_ptr<uint8_t[]> chunk = NewChunk();
+    if (!chunk)
+        return false;
+    bool written = true;
+    for (size_t got; (got = in.Read(chunk.get(), kChunk)) > 0;)
+        written = out.Write(chunk.get(), got) && written;
+    written = out.Close() && written;
+    in.Close();
+    return written && FilesEqual(src, dst);
+}
+
+void CopyTree(const std::string& srcFolder, const std::string& dstFolder)
+{
+    FolderListing listing;
+    if (srcFolder.empty() || dstFolder.empty() || !listing.Open(srcFolder))
+        return;
+    for (FolderItem item; listing.Next(item);) {
+        if (item.isFolder && (item.name == "." || item.name == ".."))
+            continue;
+        const std::string src = srcFolder + "\\" + item.name;
+        const std::string dst = dstFolder + "\\" + item.name;
+        if (item.isFolder) {
+            MakeDirsFullPath(dst);
+            CopyTree(src, dst);
+        } else {
+            CopyFileVerified(src, dst);
+        }
+    }
+}
+
+void DeleteTree(const std::string& folder)
+{
+    {
+        FolderListing listing;
+        if (!listing.Open(folder))
+            return;
+        for (FolderItem item; listing.Next(item);) {
+            if (item.name == "." || item.name == "..")
+                continue;
+            const std::string path = folder + "\\" + item.name;
+            if (item.isFolder)
+                DeleteTree(path);
+            else
+                DeleteFilePath(path);
+        }
+    }
+    RemoveFolder(folder);
+}

@@ -1,0 +1,160 @@
+#include "unpack.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "LzmaDec.h"
+#include "fileio.h"
+#include "report.h"
+
+namespace {
+
+void* LzmaAlloc(void*, size_t size) { return size ? std::malloc(size) : nullptr; }
+void LzmaFree(void*, void* address) { std::free(address); }
+ISzAlloc lzmaAlloc = {LzmaAlloc, LzmaFree};
+
+// The LZMA decoder state with its dictionary, freed on every path.
+struct Decoder {
+    CLzmaDec state;
+    Decoder() { LzmaDec_Construct(&state); }
+    ~Decoder() { LzmaDec_Free(&state, &lzmaAlloc); }
+};
+
+class MemorySource : public ByteSource {
+public:
+    MemorySource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    uint64_t Size() const override { return size_; }
+    size_t Peek(const uint8_t** data) override
+    {
+        *data = data_ + pos_;
+        return size_ - pos_;
+    }
+    void Skip(size_t count) override { pos_ += count; }
+
+private:
+    const uint8_t* data_;
+    size_t size_;
+    size_t pos_ = 0;
+};
+
+uint32_t ReadUint32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+// Takes exactly count bytes from the source into out; false when it ends first.
+bool TakeBytes(ByteSource& source, uint8_t* out, size_t count)
+{
+    while (count > 0) {
+        const uint8_t* data = nullptr;
+        size_t available = source.Peek(&data);
+        if (available == 0)
+            return false;
+        size_t take = available < count ? available : count;
+        for (size_t i = 0; i < take; ++i)
+            *out++ = data[i];
+        source.Skip(take);
+        count -= take;
+    }
+    return true;
+}
+
+// Decodes the stream after the header into target, the way the SDK's one-call
+// decoder does (stop once unpackSize bytes are out, no end mark needed), but
+// through a dictionary of at most the stream's dictionary size. Returns the
+// SDK's result code: SZ_OK, or SZ_ERROR_DATA, _MEM, _UNSUPPORTED, _INPUT_EOF.
+SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint32_t unpackSize, File& target,
+                  bool& writeFailed)
+{
+    if (source.Size() - kLzmaAloneHeaderSize < 5)  // the range coder's first bytes
+        return SZ_ERROR_INPUT_EOF;
+
+    CLzmaProps decoded;
+    RINOK(LzmaProps_Decode(&decoded, props, LZMA_PROPS_SIZE));
+    // A dictionary larger than the whole output is never used beyond the output.
+    uint8_t dictProps[LZMA_PROPS_SIZE] = {props[0], props[1], props[2], props[3], props[4]};
+    if (unpackSize < decoded.dicSize) {
+        dictProps[1] = static_cast<uint8_t>(unpackSize);
+        dictProps[2] = static_cast<uint8_t>(unpackSize >> 8);
+        dictProps[3] = static_cast<uint8_t>(unpackSize >> 16);
+        dictProps[4] = static_cast<uint8_t>(unpackSize >> 24);
+    }
+    Decoder decoder;
+    CLzmaDec& dec = decoder.state;
+    RINOK(LzmaDec_Allocate(&dec, dictProps, LZMA_PROPS_SIZE, &lzmaAlloc));
+    LzmaDec_Init(&dec);
+
+    uint32_t remaining = unpackSize;
+    for (;;) {
+        if (dec.dicPos == dec.dicBufSize)
+            dec.dicPos = 0;
+        const SizeT start = dec.dicPos;
+        const SizeT room = dec.dicBufSize - start;
+        const SizeT limit = start + (remaining < room ? remaining : room);
+
+        const uint8_t* in = nullptr;
+        SizeT inLength = source.Peek(&in);
+        const bool inputEnded = inLength == 0;
+        ELzmaStatus status;
+        SRes res = LzmaDec_DecodeToDic(&dec, limit, in, &inLength, LZMA_FINISH_ANY, &status);
+        source.Skip(inLength);
+
+        const SizeT produced = dec.dicPos - start;
+        if (produced > 0 && !target.Write(dec.dic + start, produced)) {
+            writeFailed = true;
+            return SZ_OK;
+        }
+        remaining -= static_cast<uint32_t>(produced);
+        if (res != SZ_OK)
+            return res;
+        if (remaining == 0 || status == LZMA_STATUS_FINISHED_WITH_MARK)
+            return SZ_OK;
+        if (status == LZMA_STATUS_NEEDS_MORE_INPUT && inputEnded)
+            return SZ_ERROR_INPUT_EOF;
+        if (produced == 0 && inLength == 0)  // no progress: never loop on it
+            return inputEnded ? SZ_ERROR_INPUT_EOF : SZ_ERROR_DATA;
+    }
+}
+
+}  // namespace
+
+bool UnpackResource(const uint8_t* data, size_t dataSize, const std::string& targetPath)
+{
+    MemorySource source(data, dataSize);
+    return UnpackStream(source, targetPath);
+}
+
+bool UnpackStream(ByteSource& source, const std::string& targetPath)
+{
+    File target;
+    if (!target.OpenWrite(targetPath)) {
+        CurrentPayloadReporter().Diagnostic("Open DesFile ERR:" + targetPath + "\n");
+        return false;
+    }
+
+    uint8_t header[kLzmaAloneHeaderSize];
+    SRes res = SZ_ERROR_INPUT_EOF;
+    bool writeFailed = false;
+    if (source.Size() >= kLzmaAloneHeaderSize && TakeBytes(source, header, sizeof header)) {
+        const uint32_t sizeLow = ReadUint32(header + 5);
+        const uint32_t sizeHigh = ReadUint32(header + 9);
+        if (sizeLow == 0xFFFFFFFFu && sizeHigh == 0xFFFFFFFFu)
+            res = SZ_ERROR_UNSUPPORTED;  // "size not stored" is not supported
+        else
+            res = DecodeStream(source, header, sizeLow, target, writeFailed);
+    }
+
+    if (res == SZ_OK && !writeFailed && target.Close())
+        return true;
+
+    // Nothing half-written stays behind: the target is left empty.
+    target.Close();
+    target.OpenWrite(targetPath);
+    if (res != SZ_OK) {
+        char line[32];
+        std::snprintf(line, sizeof line, "LzmaUncompress:%d\n", res);
+        CurrentPayloadReporter().Diagnostic(line);
+    }
+    return false;
+}

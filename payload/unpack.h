@@ -1,0 +1,29 @@
+// Unpacking an LZMA-alone payload resource into a file.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// LZMA-alone header: properties byte, dictionary size, 64-bit unpacked size.
+constexpr size_t kLzmaAloneHeaderSize = 13;
+
+// A source of compressed bytes, read front to back.
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // The total number of bytes.
+    virtual uint64_t Size() const = 0;
+    // The next unread bytes (fetching more when needed); 0 at the end.
+    virtual size_t Peek(const uint8_t** data) = 0;
+    virtual void Skip(size_t count) = 0;
+};
+
+// Decodes data (dataSize bytes: header and stream) into targetPath. True when
+// the whole unpacked content was written. On a decoder error it prints
+// "LzmaUncompress:%d\n" and leaves targetPath empty; when targetPath cannot be
+// created it prints "Open DesFile ERR:%s\n".
+bool UnpackResource(const uint8_t* data, size_t dataSize, const std::string& targetPath);
+
+// The same over any source; memory stays bounded by the dictionary.
+bool UnpackStream(ByteSource& source, const std::string& targetPath);
