@@ -1,0 +1,155 @@
+// qvapack list / verify / extract INDEX.qvai
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include "container.h"
+#include "entry.h"
+#include "report.h"
+#include "tool.h"
+#include "tree.h"
+
+namespace {
+
+bool LoadIndex(const std::string& path, ContainerIndex& index)
+{
+    if (path.find(".qvai") == std::string::npos)
+        return Fail(path, "not an index file (the name must contain .qvai)") == 0;
+    if (!LoadContainerIndex(path, index))
+        return Fail(path, "cannot be read or is not a container index (bad signature)") == 0;
+    return true;
+}
+
+std::string HexDigest(const uint8_t* digest)
+{
+    static const char kHex[] = "0123456789abcdef";
+    std::string hex;
+    for (int i = 0; i < kDigestSize; ++i) {
+        hex += kHex[digest[i] >> 4];
+        hex += kHex[digest[i] & 15];
+    }
+    return hex;
+}
+
+std::string DisplayName(const ContainerEntry& entry)
+{
+    return PrintableName(entry.name.empty() ? entry.name : entry.name.substr(1));
+}
+
+// mkdir -p for the host path of the destination.
+bool MakeHostFolders(const std::string& path)
+{
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string prefix = path.substr(0, slash);
+        if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
+}  // namespace
+
+int RunList(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return Fail("list", "usage: qvapack list INDEX.qvai");
+    ContainerIndex index;
+    if (!LoadIndex(args[0], index))
+        return kExitBadInput;
+    for (const auto& item : index.entries) {
+        const ContainerEntry& entry = item.second;
+        std::printf("%10d %10d %c %s %s\n", entry.size, entry.offset, entry.scrambled ? 'S' : 'P',
+                    HexDigest(entry.digest).c_str(), DisplayName(entry).c_str());
+    }
+    return 0;
+}
+
+int RunVerify(const std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return Fail("verify", "usage: qvapack verify INDEX.qvai");
+    ContainerIndex index;
+    if (!LoadIndex(args[0], index))
+        return kExitBadInput;
+
+    uint64_t total = 0;
+    for (const auto& item : index.entries)
+        total += item.second.size > 0 ? static_cast<uint64_t>(item.second.size) : 0;
+    Progress progress("verify", total);
+    size_t failed = 0;
+    for (const auto& item : index.entries) {
+        const ContainerEntry& entry = item.second;
+        std::unique_ptr<uint8_t[]> buffer;
+        if (entry.size > 0)
+            buffer.reset(new (std::nothrow) uint8_t[static_cast<size_t>(entry.size)]);
+        uint8_t none = 0;
+        const bool ok = entry.size >= 0 && (entry.size == 0 || buffer) &&
+                        ReadEntry(entry.name, buffer ? buffer.get() : &none, index, entry.size);
+        progress.Advance(entry.size > 0 ? static_cast<uint64_t>(entry.size) : 0);
+        if (!ok) {
+            std::printf("FAILED %s\n", DisplayName(entry).c_str());
+            ++failed;
+        }
+    }
+    std::printf("%zu entries, %zu failed\n", index.Size(), failed);
+    return failed ? kExitEntriesFailed : 0;
+}
+
+int RunExtract(const std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        return Fail("extract", "usage: qvapack extract INDEX.qvai DESTDIR");
+    ContainerIndex index;
+    if (!LoadIndex(args[0], index))
+        return kExitBadInput;
+    std::string dest = args[1];
+    while (dest.size() > 1 && dest.back() == '/')
+        dest.pop_back();
+    if (!MakeHostFolders(dest))
+        return Fail(dest, std::string("cannot be created: ") + std::strerror(errno));
+
+    size_t written = 0, unchanged = 0, empty = 0, failed = 0;
+    uint64_t total = 0;
+    for (const auto& item : index.entries)
+        total += item.second.size > 0 ? static_cast<uint64_t>(item.second.size) : 0;
+    Progress progress("extract", total);
+    for (const auto& item : index.entries) {
+        const ContainerEntry& entry = item.second;
+        progress.Advance(entry.size > 0 ? static_cast<uint64_t>(entry.size) : 0);
+        std::string rel, relHost;
+        if (!EntryRelativePath(entry.name, rel)) {
+            CurrentPayloadReporter().EntryError(entry.name);
+            ++failed;
+            continue;
+        }
+        if (!Cp936ToUtf8(rel, relHost)) {
+            Fail(PrintableName(rel), "name is not valid code page 936");
+            ++failed;
+            continue;
+        }
+        // The host spelling of the name; "\" separators stay, the file layer maps them.
+        const std::string target = dest + "\\" + relHost;
+        std::string parent;
+        if (ParentFolderOf(target, parent))
+            MakeDirsFullPath(parent);
+        const WriteResult result = WriteEntry(entry.name, index, target);
+        switch (result.outcome) {
+        case WriteOutcome::Written: ++written; break;
+        case WriteOutcome::Unchanged: ++unchanged; break;
+        case WriteOutcome::Empty: ++empty; break;
+        default:
+            Fail(target, "cannot be written");
+            ++failed;
+            continue;
+        }
+        if (!result.verified)
+            ++failed;
+    }
+    std::printf("%zu written, %zu unchanged, %zu empty, %zu failed\n", written, unchanged, empty, failed);
+    return failed ? kExitEntriesFailed : 0;
+}

@@ -1,0 +1,62 @@
+// qvapack: makes, inspects and unpacks the installer's payload containers.
+#include <cstdio>
+#include <cstring>
+
+#include "report.h"
+#include "tool.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const std::vector<std::string>& args);
+};
+
+const Command kCommands[] = {
+    {"pack", "pack DIR OUT.qvai [--plain]   every file below DIR into OUT.qvai and OUT.qvas", RunPack},
+    {"list", "list INDEX.qvai               size, offset, S/P, SM3 digest and name of each entry", RunList},
+    {"verify", "verify INDEX.qvai             check every entry against its digest", RunVerify},
+    {"extract", "extract INDEX.qvai DESTDIR    write changed entries below DESTDIR", RunExtract},
+    {"compress", "compress IN OUT               LZMA-alone form of IN, as the installer's resources", RunCompress},
+    {"unpack", "unpack IN OUT                 the installer's unpacking of an LZMA-alone file", RunUnpack},
+    {"sysdir-hash", "sysdir-hash DIR OUT           the system-file list of the files below DIR", RunSysdirHash},
+};
+
+int Usage(FILE* out)
+{
+    std::fputs("usage: qvapack COMMAND ARGS\n", out);
+    for (const Command& command : kCommands)
+        std::fprintf(out, "  qvapack %s\n", command.usage);
+    return out == stdout ? 0 : kExitBadInput;
+}
+
+// The packer's own reporting: everything on stderr, names in UTF-8.
+class ToolReporter : public PayloadReporter {
+public:
+    void EntryError(const std::string& name) override
+    {
+        std::fprintf(stderr, "qvapack: entry %s: damaged (digest mismatch or data missing)\n",
+                     PrintableName(name).c_str());
+    }
+    void Diagnostic(const std::string& line) override { std::fputs(line.c_str(), stderr); }
+};
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return Usage(stderr);
+    if (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help"))
+        return Usage(stdout);
+
+    ToolReporter reporter;
+    SetPayloadReporter(&reporter);
+    std::vector<std::string> args(argv + 2, argv + argc);
+    for (const Command& command : kCommands)
+        if (!std::strcmp(argv[1], command.name))
+            return command.run(args);
+    std::fprintf(stderr, "qvapack: unknown command '%s'\n", argv[1]);
+    return Usage(stderr);
+}

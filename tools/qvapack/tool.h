@@ -1,0 +1,54 @@
+// Shared pieces of the qvapack commands.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Prints "qvapack: FILE: PROBLEM" to stderr and returns the exit code for bad input.
+int Fail(const std::string& file, const std::string& problem);
+constexpr int kExitBadInput = 2;
+constexpr int kExitEntriesFailed = 1;
+
+// Conversions between the host's UTF-8 names and code page 936. False when a
+// name cannot be represented.
+bool Utf8ToCp936(const std::string& utf8, std::string& cp936);
+bool Cp936ToUtf8(const std::string& cp936, std::string& utf8);
+// A name for messages: UTF-8 when it converts, the bytes escaped as \xNN otherwise.
+std::string PrintableName(const std::string& cp936);
+
+// One regular file below a folder.
+struct WalkedFile {
+    std::string hostPath;  // path on this machine
+    std::string name;      // relative name, "\"-separated, code page 936
+    uint64_t size = 0;
+};
+
+// Every regular file below folder, in byte order of their code page 936 names.
+// False (after printing the error) when the folder cannot be read or a name
+// cannot be converted.
+bool WalkFolder(const std::string& folder, std::vector<WalkedFile>& files);
+
+// A progress bar on stderr, drawn only when stderr is a terminal.
+class Progress {
+public:
+    Progress(const char* label, uint64_t total);
+    ~Progress();
+    void Advance(uint64_t amount);
+
+private:
+    void Draw();
+    const char* label_;
+    uint64_t total_;
+    uint64_t done_ = 0;
+    int shown_ = -1;
+    bool enabled_;
+};
+
+int RunPack(const std::vector<std::string>& args);
+int RunList(const std::vector<std::string>& args);
+int RunVerify(const std::vector<std::string>& args);
+int RunExtract(const std::vector<std::string>& args);
+int RunCompress(const std::vector<std::string>& args);
+int RunUnpack(const std::vector<std::string>& args);
+int RunSysdirHash(const std::vector<std::string>& args);
