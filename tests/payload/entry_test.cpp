@@ -1,0 +1,201 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "container.h"
+#include "entry.h"
+#include "fileio.h"
+#include "sm3.h"
+#include "support.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
+namespace {
+
+class EntryTest : public ::testing::Test {
+protected:
+    // A container with a scrambled and a plain entry; content known.
+    void SetUp() override
+    {
+        content_ = RandomBytes(5000, 1);
+        dataPath_ = BuildContainer(temp_ / "c.qvai", {{"\\lib.dll", content_, 1},
+                                                      {"\\plain.txt", "plain text", 0},
+                                                      {"\\empty", "", 1}});
+        ASSERT_TRUE(LoadContainerIndex(temp_ / "c.qvai", index_));
+    }
+
+    WriteOutcome Write(const std::string& name, const std::string& target)
+    {
+        return WriteEntry(name, index_, target).outcome;
+    }
+
+    TempFolder temp_;
+    std::string content_;
+    std::string dataPath_;
+    ContainerIndex index_;
+    RecordingReporter reporter_;
+};
+
+TEST_F(EntryTest, WritesScrambledAndPlainEntriesThenLeavesThemAlone)
+{
+    EXPECT_TRUE(WriteEntryIfChanged("\\lib.dll", index_, temp_ / "lib.dll"));
+    EXPECT_TRUE(WriteEntryIfChanged("\\plain.txt", index_, temp_ / "plain.txt"));
+    EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), content_);
+    EXPECT_EQ(ReadBytes(temp_ / "plain.txt"), "plain text");
+
+    EXPECT_EQ(Write("\\lib.dll", temp_ / "lib.dll"), WriteOutcome::Unchanged);
+    EXPECT_EQ(Write("\\plain.txt", temp_ / "plain.txt"), WriteOutcome::Unchanged);
+    EXPECT_TRUE(reporter_.entryErrors.empty());
+}
+
+TEST_F(EntryTest, ATargetThatDiffersIsRewritten)
+{
+    std::string lastByte = content_;
+    lastByte.back() ^= 1;
+    const std::string cases[] = {lastByte, content_ + "x", content_.substr(0, 10), ""};
+    for (const std::string& old : cases) {
+        WriteBytes(temp_ / "lib.dll", old);
+        EXPECT_EQ(Write("\\lib.dll", temp_ / "lib.dll"), WriteOutcome::Written) << old.size();
+        EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), content_);
+    }
+}
+
+TEST_F(EntryTest, EmptyOrMissingEntriesAreNotWritten)
+{
+    WriteBytes(temp_ / "empty", "old");
+    EXPECT_FALSE(WriteEntryIfChanged("\\empty", index_, temp_ / "empty"));
+    EXPECT_EQ(ReadBytes(temp_ / "empty"), "old");
+    EXPECT_FALSE(WriteEntryIfChanged("\\nothing", index_, temp_ / "nothing"));
+    EXPECT_EQ(ReadBytes(temp_ / "nothing"), "<missing>");
+    EXPECT_TRUE(reporter_.entryErrors.empty());
+}
+
+TEST_F(EntryTest, ADigestMismatchIsReportedOnceAndTheBytesAsReadAreWritten)
+{
+    ContainerIndex::Map::iterator entry = index_.entries.find("\\lib.dll");
+    entry->second.digest[31] ^= 1;
+    const WriteResult result = WriteEntry("\\lib.dll", index_, temp_ / "lib.dll");
+    EXPECT_EQ(result.outcome, WriteOutcome::Written);
+    EXPECT_FALSE(result.verified);
+    EXPECT_EQ(reporter_.entryErrors, std::vector<std::string>{"\\lib.dll"});
+    EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), content_);
+}
+
+TEST_F(EntryTest, TheDigestIsCheckedOnThePlainBytes)
+{
+    // The stored bytes differ from the plain ones; a digest over them must not verify.
+    ContainerEntry& entry = index_.entries["\\lib.dll"];
+    const std::string stored = ReadBytes(dataPath_).substr(0, content_.size());
+    ASSERT_NE(stored, content_);
+    ComputeSm3(stored.data(), stored.size(), entry.digest);
+    std::vector<uint8_t> buffer(content_.size());
+    EXPECT_FALSE(ReadEntry("\\lib.dll", buffer.data(), index_, static_cast<int32_t>(buffer.size())));
+}
+
+TEST_F(EntryTest, ReadEntryRefusesASmallBufferAndLeavesItAlone)
+{
+    std::vector<uint8_t> buffer(content_.size(), 0xEE);
+    EXPECT_FALSE(ReadEntry("\\lib.dll", buffer.data(), index_, static_cast<int32_t>(buffer.size()) - 1));
+    EXPECT_EQ(std::count(buffer.begin(), buffer.end(), 0xEE), static_cast<long>(buffer.size()));
+    EXPECT_TRUE(ReadEntry("\\lib.dll", buffer.data(), index_, static_cast<int32_t>(buffer.size())));
+    EXPECT_EQ(std::memcmp(buffer.data(), content_.data(), content_.size()), 0);
+}
+
+TEST_F(EntryTest, EntriesWhoseBytesCannotBeReadLeaveTheTargetAsItWas)
+{
+    struct Case {
+        const char* what;
+        int32_t offset;
+        int32_t size;
+        bool removeData;
+    } cases[] = {
+        {"data file ends before offset + size", 4000, 2000, false},
+        {"negative offset", -1, 10, false},
+        {"negative size", 0, -10, false},
+        {"offset + size past 2 GiB", 0x7FFFFFF0, 0x7FFFFFF0, false},
+        {"data file missing", 0, 10, true},
+    };
+    for (const Case& c : cases) {
+        ContainerIndex index = index_;
+        ContainerEntry& entry = index.entries["\\lib.dll"];
+        entry.offset = c.offset;
+        entry.size = c.size;
+        if (c.removeData)
+            entry.dataFile = temp_ / "gone.qvas";
+        WriteBytes(temp_ / "lib.dll", "previous");
+        reporter_.entryErrors.clear();
+        EXPECT_FALSE(WriteEntryIfChanged("\\lib.dll", index, temp_ / "lib.dll")) << c.what;
+        EXPECT_EQ(reporter_.entryErrors.size(), 1u) << c.what;
+        EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), "previous") << c.what;
+    }
+}
+
+TEST_F(EntryTest, ATargetThatCannotBeOpenedIsAFailure)
+{
+    ASSERT_TRUE(MakeFolder(temp_ / "dir"));
+    EXPECT_FALSE(WriteEntryIfChanged("\\lib.dll", index_, temp_ / "dir"));
+    EXPECT_FALSE(WriteEntryIfChanged("\\lib.dll", index_, temp_ / "no\\such\\folder.dll"));
+}
+
+#ifdef _WIN32
+TEST_F(EntryTest, AReadOnlyTargetIsKept)
+{
+    WriteBytes(temp_ / "lib.dll", "read-only");
+    SetFileAttributesA((temp_ / "lib.dll").c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(WriteEntryIfChanged("\\lib.dll", index_, temp_ / "lib.dll"));
+    EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), "read-only");
+    SetFileAttributesA((temp_ / "lib.dll").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+#else
+TEST_F(EntryTest, AFailedWriteIsAFailure)
+{
+    // A file-size limit below the entry's size fails the write as a full disk does.
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 1000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const WriteOutcome outcome = Write("\\lib.dll", temp_ / "lib.dll");
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(outcome, WriteOutcome::WriteFailed);
+}
+#endif
+
+TEST(EntryRelativePath, RefusesNamesThatLeaveTheFolder)
+{
+    struct Case {
+        const char* name;
+        const char* rel;  // nullptr: refused
+    } cases[] = {
+        {"\\lib.dll", "lib.dll"},
+        {"\\sub\\dir\\a.dll", "sub\\dir\\a.dll"},
+        {"/a/b", "a/b"},
+        {"\\a..b\\.\\c", "a..b\\.\\c"},
+        {"\\..\\evil.dll", nullptr},
+        {"\\sub\\..\\..\\evil.dll", nullptr},
+        {"\\sub/../evil.dll", nullptr},
+        {"\\..", nullptr},
+        {"\\sub\\... \\evil.dll", nullptr},
+        {"\\C:\\Windows\\evil.dll", nullptr},
+        {"\\C:evil.dll", nullptr},
+        {"\\file.txt:stream", nullptr},
+        {"\\", nullptr},
+        {"x", nullptr},
+        {"", nullptr},
+    };
+    for (const Case& c : cases) {
+        std::string rel = "unchanged";
+        EXPECT_EQ(EntryRelativePath(c.name, rel), c.rel != nullptr) << c.name;
+        EXPECT_EQ(rel, c.rel ? c.rel : "unchanged") << c.name;
+    }
+}
+
+}  // namespace

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "support.h"
+#include "unpack.h"
+
+namespace {
+
+bool Unpack(const std::string& stream, const std::string& target)
+{
+    return UnpackResource(reinterpret_cast<const uint8_t*>(stream.data()), stream.size(), target);
+}
+
+class UnpackTest : public ::testing::Test {
+protected:
+    TempFolder temp_;
+    RecordingReporter reporter_;
+    std::string data_ = RandomBytes(3000, 7) + std::string(20000, 'z') + RandomBytes(3000, 7);
+};
+
+TEST_F(UnpackTest, WritesTheDeclaredContent)
+{
+    ASSERT_TRUE(Unpack(CompressLzmaAlone(data_, data_.size()), temp_ / "out"));
+    EXPECT_EQ(ReadBytes(temp_ / "out"), data_);
+    EXPECT_TRUE(reporter_.diagnostics.empty());
+}
+
+TEST_F(UnpackTest, OutputLargerThanTheDictionaryWrapsAroundIt)
+{
+    // 4 KiB dictionary, 300 KiB of output with repeats at every distance the dictionary allows.
+    std::string data;
+    for (uint32_t i = 0; data.size() < 300 * 1024; ++i)
+        data += RandomBytes(1500, i % 5) + RandomBytes(700, i);
+    ASSERT_TRUE(Unpack(CompressLzmaAlone(data, data.size(), 4096), temp_ / "out"));
+    EXPECT_EQ(ReadBytes(temp_ / "out"), data);
+}
+
+TEST_F(UnpackTest, SizeFieldIsReadByItsLow32Bits)
+{
+    ASSERT_TRUE(Unpack(CompressLzmaAlone(data_, data_.size() | (uint64_t{5} << 32)), temp_ / "out"));
+    EXPECT_EQ(ReadBytes(temp_ / "out"), data_);
+}
+
+TEST_F(UnpackTest, AStreamLongerThanDeclaredIsCutAtTheDeclaredSize)
+{
+    ASSERT_TRUE(Unpack(CompressLzmaAlone(data_, 1000), temp_ / "out"));
+    EXPECT_EQ(ReadBytes(temp_ / "out"), data_.substr(0, 1000));
+}
+
+TEST_F(UnpackTest, ZeroSizeGivesAnEmptyFile)
+{
+    ASSERT_TRUE(Unpack(CompressLzmaAlone(data_, 0), temp_ / "out"));
+    EXPECT_EQ(ReadBytes(temp_ / "out"), "");
+}
+
+TEST_F(UnpackTest, DecoderErrorsAreReportedAndLeaveAnEmptyTarget)
+{
+    const std::string good = CompressLzmaAlone(data_, data_.size());
+    std::string corrupt = good;
+    corrupt[13] = 1;  // the range coder's first byte must be zero
+    std::string badProperties = good;
+    badProperties[0] = static_cast<char>(225);
+    std::string sizeNotStored = good;
+    for (int i = 5; i < 13; ++i)
+        sizeNotStored[i] = static_cast<char>(0xFF);
+    std::string corruptMiddle = good;
+    for (size_t i = 200; i < 260; ++i)
+        corruptMiddle[i] = static_cast<char>(corruptMiddle[i] ^ 0x5A);
+
+    struct Case {
+        const char* what;
+        std::string stream;
+        const char* line;
+    } cases[] = {
+        {"corrupt first byte", corrupt, "LzmaUncompress:1\n"},
+        {"stream ends before the declared size", good.substr(0, good.size() / 2), "LzmaUncompress:6\n"},
+        {"declared size beyond the stream", CompressLzmaAlone(data_, data_.size() + 10), "LzmaUncompress:6\n"},
+        {"only the header and four bytes", good.substr(0, 17), "LzmaUncompress:6\n"},
+        {"shorter than the header", good.substr(0, 7), "LzmaUncompress:6\n"},
+        {"unsupported properties", badProperties, "LzmaUncompress:4\n"},
+        {"size not stored", sizeNotStored, "LzmaUncompress:4\n"},
+    };
+    for (const Case& c : cases) {
+        WriteBytes(temp_ / "out", "stale content");
+        reporter_.diagnostics.clear();
+        EXPECT_FALSE(Unpack(c.stream, temp_ / "out")) << c.what;
+        EXPECT_EQ(reporter_.diagnostics, std::vector<std::string>{c.line}) << c.what;
+        EXPECT_EQ(ReadBytes(temp_ / "out"), "") << c.what;
+    }
+
+    // Damage inside the stream: an error or wrong bytes, never a crash; an error leaves nothing.
+    reporter_.diagnostics.clear();
+    if (!Unpack(corruptMiddle, temp_ / "out"))
+        EXPECT_EQ(ReadBytes(temp_ / "out"), "");
+}
+
+TEST_F(UnpackTest, ATargetThatCannotBeCreatedFailsBeforeDecoding)
+{
+    const std::string target = temp_ / "missing\\out";
+    EXPECT_FALSE(Unpack(CompressLzmaAlone(data_, data_.size()), target));
+    EXPECT_EQ(reporter_.diagnostics, std::vector<std::string>{"Open DesFile ERR:" + target + "\n"});
+}
+
+TEST_F(UnpackTest, UnpackingAgainOverwritesTheEarlierFile)
+{
+    ASSERT_TRUE(Unpack(CompressLzmaAlone(data_, data_.size()), temp_ / "out"));
+    ASSERT_TRUE(Unpack(CompressLzmaAlone("short", 5), temp_ / "out"));
+    EXPECT_EQ(ReadBytes(temp_ / "out"), "short");
+}
+
+}  // namespace
