@@ -135,6 +135,6 @@ int RunUnpack(const std::vector<std::string>& args)
     FileSource source(in, length > 0 ? static_cast<uint64_t>(length) : 0);
     if (UnpackStream(source, args[1]))
         return 0;
-    Fail(args[0], "unpacking failed");
+    Fail(args[0], "unpacking failed: " + lastDiagnostic);
     return kExitEntriesFailed;
 }

@@ -39,10 +39,16 @@ public:
         std::fprintf(stderr, "qvapack: entry %s: damaged (digest mismatch or data missing)\n",
                      PrintableName(name).c_str());
     }
-    void Diagnostic(const std::string& line) override { std::fputs(line.c_str(), stderr); }
+    // Kept for the command's own one-line error.
+    void Diagnostic(const std::string& line) override
+    {
+        lastDiagnostic = line.substr(0, line.find('\n'));
+    }
 };
 
 }  // namespace
+
+std::string lastDiagnostic;
 
 int main(int argc, char** argv)
 {

@@ -10,6 +10,9 @@ int Fail(const std::string& file, const std::string& problem);
 constexpr int kExitBadInput = 2;
 constexpr int kExitEntriesFailed = 1;
 
+// The last diagnostic line of the payload code ("LzmaUncompress:6", ...), without its newline.
+extern std::string lastDiagnostic;
+
 // Conversions between the host's UTF-8 names and code page 936. False when a
 // name cannot be represented.
 bool Utf8ToCp936(const std::string& utf8, std::string& cp936);
