@@ -1,0 +1,11 @@
+// The stubs' journal: one line per event, appended to a fixed file.
+#pragma once
+
+#include <string>
+
+// The journal file: %TOLVANE_JOURNAL% when set, otherwise C:\tolvane-journal.txt.
+std::wstring JournalPath();
+
+// Appends "path<TAB>commandLine<TAB>workingFolder\n" in UTF-8, serialised
+// between processes by a named mutex.
+void AppendJournalLine(const std::wstring& path, const std::wstring& commandLine);
