@@ -1,0 +1,95 @@
+#include "lock_detection.h"
+
+#include "process.h"
+#include "process_handle.h"
+
+#include <psapi.h>
+#include "shared_runtime_files.h"
+
+std::map<uint32_t, ModulePathList> ModulePathCache;
+
+namespace {
+
+constexpr DWORD kModuleHandles = 1024;
+
+bool HoldsPid(const LockHolderList& holders, uint32_t pid)
+{
+    for (const LockHolder& holder : holders)
+        if (holder.pid == pid)
+            return true;
+    return false;
+}
+
+// Only programs and libraries can be held loaded.
+bool MayBeLoaded(const std::string& path)
+{
+    return path.find(".dll") != std::string::npos || path.find(".exe") != std::string::npos;
+}
+
+}  // namespace
+
+ModulePathList GetModulePaths(uint32_t pid)
+{
+    auto cached = ModulePathCache.find(pid);
+    if (cached != ModulePathCache.end())
+        return cached->second;
+
+    ProcessHandle process(kInspectAccess, pid);
+    if (!process)
+        return {};
+    ModulePathList paths;
+    std::vector<HMODULE> modules(kModuleHandles);
+    DWORD bytes = 0;
+    if (::EnumProcessModules(process.Get(), modules.data(), kModuleHandles * sizeof(HMODULE), &bytes)) {
+        DWORD count = bytes / sizeof(HMODULE);
+        if (count > kModuleHandles)
+            count = kModuleHandles;
+        for (DWORD i = 0; i < count; ++i) {
+            char buffer[kPathBufferSize] = {};
+            DWORD length = ::GetModuleFileNameExA(process.Get(), modules[i], buffer, kPathBufferSize);
+            if (length == 0)
+                continue;
+            paths.emplace_back(buffer, length < kPathBufferSize ? length : kPathBufferSize - 1);
+        }
+    }
+    ModulePathCache[pid] = paths;
+    return paths;
+}
+
+LockHolderList FindModuleHolders(const std::string& filePath)
+{
+    LockHolderList holders;
+    if (!EnableDebugPrivilege())
+        return holders;
+    for (uint32_t pid : TakeProcessSnapshot()) {
+        for (const std::string& module : GetModulePaths(pid)) {
+            if (!EqualAsciiFolded(filePath, module))
+                continue;
+            ProcessHandle process(kInspectAccess, pid);
+            if (!process)
+                continue;
+            LockHolder holder;
+            holder.pid = pid;
+            if (!ReadMainProgramPath(process.Get(), holder.path))
+                holder.path.clear();
+            holders.push_back(holder);
+        }
+    }
+    return holders;
+}
+
+LockHolderList FindLockHolders(const std::string& folder, ContainerIndex& index)
+{
+    LockHolderList found;
+    for (index.First(); !index.AtEnd(); index.Next()) {
+        const std::string& name = index.Current().name;
+        // The name's first byte is not part of its path.
+        const std::string path = folder + (name.empty() ? std::string() : name.substr(1));
+        if (MatchesSharedRuntimeFiles(path) || !MayBeLoaded(path))
+            continue;
+        for (const LockHolder& holder : FindModuleHolders(path))
+            if (!HoldsPid(found, holder.pid))
+                found.push_back(holder);
+    }
+    return found;
+}
