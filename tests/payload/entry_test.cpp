@@ -145,13 +145,29 @@ TEST_F(EntryTest, ATargetThatCannotBeOpenedIsAFailure)
 }
 
 #ifdef _WIN32
-TEST_F(EntryTest, AReadOnlyTargetIsKept)
+TEST_F(EntryTest, ATargetHeldOpenWithoutSharingIsKept)
 {
-    WriteBytes(temp_ / "lib.dll", "read-only");
-    SetFileAttributesA((temp_ / "lib.dll").c_str(), FILE_ATTRIBUTE_READONLY);
+    WriteBytes(temp_ / "lib.dll", "in use");
+    HANDLE held = CreateFileA((temp_ / "lib.dll").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(WriteEntryIfChanged("\\lib.dll", index_, temp_ / "lib.dll"));
-    EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), "read-only");
-    SetFileAttributesA((temp_ / "lib.dll").c_str(), FILE_ATTRIBUTE_NORMAL);
+    CloseHandle(held);
+    EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), "in use");
+}
+
+TEST_F(EntryTest, ChineseNamesLandAsTheirUnicodeNames)
+{
+    // "安装\证书.dll" in code page 936, the installer's narrow text.
+    const std::string folder = temp_ / "\xB0\xB2\xD7\xB0";
+    ASSERT_TRUE(MakeFolder(folder));
+    EXPECT_TRUE(WriteEntryIfChanged("\\lib.dll", index_, folder + "\\\xD6\xA4\xCA\xE9.dll"));
+
+    wchar_t wideTemp[MAX_PATH];
+    ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, temp_.Path().c_str(), -1, wideTemp, MAX_PATH), 0);
+    const std::wstring wide = std::wstring(wideTemp) + L"\\\u5B89\u88C5\\\u8BC1\u4E66.dll";
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "code page " << GetACP();
+    EXPECT_EQ(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 #else
 TEST_F(EntryTest, AFailedWriteIsAFailure)
