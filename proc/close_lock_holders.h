@@ -1,6 +1,8 @@
 // Closing the programs that hold files of a container loaded.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 #include "container.h"
@@ -13,3 +15,8 @@
 //   true, closed = the processes:  they were terminated, in the order found;
 //   false, closed untouched:       the dialog could not be run.
 bool CloseLockHolders(const std::string& folder, ContainerIndex index, LockHolderList& closed);
+
+// The lock closer of the extraction: CloseLockHolders with an empty list that
+// is then discarded. When programs were terminated it gives them up to
+// waitMs milliseconds to go away, so that the write tried next can succeed.
+bool CloseLockHoldersForRetry(const std::string& folder, const ContainerIndex& index, DWORD waitMs = 2000);

@@ -1,0 +1,96 @@
+#include "extract.h"
+
+#include "entry.h"
+#include "fileio.h"
+#include "report.h"
+#include "shared_runtime_files.h"
+
+namespace {
+
+// Writes the entry until it is written or passed over.
+void WriteWithRetries(const std::string& name, const std::string& folder, ContainerIndex& index,
+                      const std::string& target, ExtractionWindow& window)
+{
+    int retries = 0;
+    while (!WriteEntryIfChanged(name, index, target)) {
+        if (MatchesSharedRuntimeFiles(target))
+            return;
+        if (retries < kLockHolderRetries && window.CloseLockHolders(folder, index)) {
+            ++retries;
+            continue;
+        }
+        if (window.AskIgnoreUnwritable(target))
+            return;
+        // No: try again, with the lock holders closed again first.
+        retries = 0;
+    }
+}
+
+// Writes the current entry of index below folder. False when folder cannot be
+// entered (the window has been told; the extraction stops).
+bool ExtractEntry(const std::string& folder, ContainerIndex& index, ExtractionWindow& window)
+{
+    if (!ChangeFolder(folder)) {
+        window.FailFolderAccess();
+        return false;
+    }
+    const std::string name = index.Current().name;
+    // A name of one byte has no path after its leading byte: nothing to write.
+    if (name.size() <= 1)
+        return true;
+    std::string rel;
+    if (!EntryRelativePath(name, rel)) {
+        // A name that would leave the target folder is damage, like a failed check.
+        CurrentPayloadReporter().EntryError(name);
+        return true;
+    }
+    const std::string target = folder + rel;
+    MakeDirsAlongPath(rel);  // a folder that cannot be made shows up as a failed write
+    WriteWithRetries(name, folder, index, target, window);
+    return true;
+}
+
+class ProgressCounter {
+public:
+    ProgressCounter(ExtractionWindow& window, size_t total) : window_(window), total_(total) {}
+    void EntryDone()
+    {
+        ++done_;
+        window_.SetProgress(static_cast<int>(50 * done_ / total_));
+    }
+
+private:
+    ExtractionWindow& window_;
+    size_t total_;
+    size_t done_ = 0;
+};
+
+bool ExtractAll(const std::string& folder, ContainerIndex& index, ExtractionWindow& window,
+                ProgressCounter& progress)
+{
+    for (index.First(); !index.AtEnd(); index.Next()) {
+        if (!ExtractEntry(folder, index, window))
+            return false;
+        progress.EntryDone();
+    }
+    return true;
+}
+
+}  // namespace
+
+void ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
+                       ContainerIndex& setupIndex, ContainerIndex& systemIndex)
+{
+    ProgressCounter progress(window, setupIndex.Size() + systemIndex.Size());
+    if (!ExtractAll(installFolder, setupIndex, window, progress))
+        return;
+    if (!ChangeFolder(systemFolder)) {
+        window.FailFolderAccess();
+        return;
+    }
+    if (!ExtractAll(systemFolder, systemIndex, window, progress))
+        return;
+#ifdef _WIN32
+    MarkRuntimeFilesReadOnly(systemFolder);
+#endif
+}

@@ -1,0 +1,52 @@
+// Writing both containers to disk: the setup container into the installation
+// folder, then the system container into the system folder, each entry only
+// when it changed, with the folders each entry needs.
+#pragma once
+
+#include <string>
+
+#include "container.h"
+
+// What the extraction needs from the setup window: the progress bar, the
+// programs holding files closed, and the user's answers.
+class ExtractionWindow {
+public:
+    virtual ~ExtractionWindow() = default;
+    // Sets the progress bar's range to 0..100, then its position.
+    virtual void SetProgress(int position) = 0;
+    // Closes the programs that hold files of the container (index) below
+    // folder. True when the failed write should simply be tried again.
+    virtual bool CloseLockHolders(const std::string& folder, const ContainerIndex& index) = 0;
+    // Asks whether the file target, which cannot be written, may be passed
+    // over. True for Yes.
+    virtual bool AskIgnoreUnwritable(const std::string& target) = 0;
+    // A target folder cannot be entered: tells the user and ends the process.
+    // In the installer it never returns; if it does, the extraction stops.
+    virtual void FailFolderAccess() = 0;
+};
+
+// How often a failed write is retried after the lock holders were closed
+// before the user is asked (closing them may report success while the file
+// stays unwritable, e.g. when nothing holds it at all).
+constexpr int kLockHolderRetries = 3;
+
+// Walks setupIndex into installFolder, then systemIndex into systemFolder
+// (both ending with "\"), in key order, using the indexes' cursors. After
+// every entry the progress is (50 × done) ÷ total. On Windows before Vista the
+// shared runtime libraries in the system folder are then made read-only.
+// Changes the current directory.
+void ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
+                       ContainerIndex& setupIndex, ContainerIndex& systemIndex);
+
+// Makes and enters each folder along path (relative to the current
+// directory; "\" and "/" both separate, empty components are skipped, the part
+// after the last separator is a file name and is not made). False as soon as
+// a folder cannot be entered. Leaves the current directory in the deepest
+// folder entered.
+bool MakeDirsAlongPath(const std::string& path);
+
+#ifdef _WIN32
+// Windows before Vista: the read-only list in systemFolder gets exactly the
+// read-only attribute. Elsewhere nothing happens.
+void MarkRuntimeFilesReadOnly(const std::string& systemFolder);
+#endif
