@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "child_process.h"
+#include "install/install_stop_list.h"
+#include "process.h"
+#include "support.h"
+
+namespace {
+
+constexpr DWORD kExitWaitMs = 15000;
+
+// Starts a copy of the stub program at path, kept running.
+std::unique_ptr<ChildProcess> StartStub(const std::string& path)
+{
+    auto child = std::make_unique<ChildProcess>();
+    EXPECT_TRUE(CopyProgram(OwnFolder() + "tolvane-stub.exe", path)) << path;
+    EXPECT_TRUE(child->Start(path, {"--stub-stay"}, false)) << path;
+    return child;
+}
+
+}  // namespace
+
+TEST(KillProcessByName, StopsEveryProgramOfTheStopListAndNoOther)
+{
+    TempFolder temp;
+    auto newsA = StartStub(temp / "a\\TolvaneNews.exe");
+    auto newsB = StartStub(temp / "b\\TolvaneNews.exe");  // one name, two folders
+    auto gui = StartStub(temp / "a\\tolvanegui.EXE");     // other letter case
+    auto javaw = StartStub(temp / "b\\javaw.exe");
+    auto survivor = StartStub(temp / "a\\Survivor.exe");  // not in the list
+
+    EXPECT_TRUE(IsProcessRunning("TolvaneNews.exe"));
+    EXPECT_TRUE(IsProcessRunning("TOLVANEGUI.exe"));
+    EXPECT_TRUE(IsProcessRunning("survivor.exe"));
+    EXPECT_FALSE(IsProcessRunning("Survivor"));
+    EXPECT_FALSE(IsProcessRunning("a\\Survivor.exe"));
+
+    // A name with a folder part, and the empty name, stop nothing.
+    EXPECT_EQ(KillProcessByName(temp / "a\\Survivor.exe"), 1);
+    EXPECT_EQ(KillProcessByName("a\\Survivor.exe"), 1);
+    EXPECT_EQ(KillProcessByName(""), 1);
+    Sleep(500);
+    EXPECT_TRUE(survivor->Running());
+
+    EXPECT_TRUE(EnableDebugPrivilege());
+    for (size_t i = 0; i < InstallStopListSize; ++i)
+        EXPECT_EQ(KillProcessByName(InstallStopList[i].imageName), 1);
+
+    for (auto* stopped : {newsA.get(), newsB.get(), gui.get(), javaw.get()}) {
+        EXPECT_TRUE(stopped->WaitForExit(kExitWaitMs));
+        EXPECT_EQ(stopped->ExitCode(), 0u);
+    }
+    EXPECT_TRUE(survivor->Running());
+    EXPECT_FALSE(IsProcessRunning("TolvaneNews.exe"));
+    EXPECT_FALSE(IsProcessRunning("javaw.exe"));
+    EXPECT_TRUE(IsProcessRunning("Survivor.exe"));
+
+    KillProcessByName("SURVIVOR.exe");
+    EXPECT_TRUE(survivor->WaitForExit(kExitWaitMs));
+}
+
+TEST(TerminateHolders, StopsEachListedProcessById)
+{
+    TempFolder temp;
+    auto first = StartStub(temp / "One.exe");
+    auto second = StartStub(temp / "Two.exe");
+    auto third = StartStub(temp / "Three.exe");
+    TerminateHolders({});
+    TerminateHolders({{"", first->Pid()}, {"not the path at all", third->Pid()}});
+    EXPECT_TRUE(first->WaitForExit(kExitWaitMs));
+    EXPECT_TRUE(third->WaitForExit(kExitWaitMs));
+    EXPECT_TRUE(second->Running());
+}
