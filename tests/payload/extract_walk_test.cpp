@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "extract.h"
+#include "fileio.h"
+#include "support.h"
+
+namespace {
+
+// Records what the extraction asks of its window; answers from a script.
+class FakeWindow : public ExtractionWindow {
+public:
+    void SetProgress(int position) override { progress.push_back(position); }
+    bool CloseLockHolders(const std::string& folder, const ContainerIndex& index) override
+    {
+        closerFolders.push_back(folder);
+        closerIndexSizes.push_back(index.Size());
+        return closerResult;
+    }
+    bool AskIgnoreUnwritable(const std::string& target) override
+    {
+        asked.push_back(target);
+        if (answers.empty())
+            return true;
+        bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+    void FailFolderAccess() override { ++folderFailures; }
+
+    bool closerResult = true;
+    std::deque<bool> answers;  // true = Yes; Yes when empty
+    std::vector<int> progress;
+    std::vector<std::string> closerFolders;
+    std::vector<size_t> closerIndexSizes;
+    std::vector<std::string> asked;
+    int folderFailures = 0;
+};
+
+class ExtractTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        install_ = temp_ / "inst\\";
+        system_ = temp_ / "sys\\";
+        MakeFolder(install_);
+        MakeFolder(system_);
+    }
+
+    void TearDown() override { ChangeFolder(temp_.Path()); }
+
+    void Load(const std::vector<TestEntry>& setup, const std::vector<TestEntry>& system)
+    {
+        BuildContainer(temp_ / "setupdir.qvai", setup);
+        BuildContainer(temp_ / "windir.qvai", system);
+        ASSERT_TRUE(LoadContainerIndex(temp_ / "setupdir.qvai", setupIndex_));
+        ASSERT_TRUE(LoadContainerIndex(temp_ / "windir.qvai", systemIndex_));
+    }
+
+    void Extract() { ExtractContainers(install_, system_, window_, setupIndex_, systemIndex_); }
+
+    TempFolder temp_;
+    std::string install_, system_;
+    ContainerIndex setupIndex_, systemIndex_;
+    FakeWindow window_;
+    RecordingReporter reporter_;
+};
+
+}  // namespace
+
+TEST_F(ExtractTest, WritesBothContainersWithTheFoldersTheyNeed)
+{
+    Load({{"#b.txt", "bee"}, {"#a\\\\x\\y.txt", "deep"}, {"#Reader/t.xml", "slash", 0}},
+         {{"#TolvaneKelm\\skf.ini", "ini"}});
+    Extract();
+    EXPECT_EQ(ReadBytes(install_ + "b.txt"), "bee");
+    EXPECT_EQ(ReadBytes(install_ + "a\\x\\y.txt"), "deep");
+    EXPECT_EQ(ReadBytes(install_ + "Reader\\t.xml"), "slash");
+    EXPECT_EQ(ReadBytes(system_ + "TolvaneKelm\\skf.ini"), "ini");
+    EXPECT_EQ(window_.progress, (std::vector<int>{12, 25, 37, 50}));
+    EXPECT_TRUE(window_.asked.empty());
+    EXPECT_TRUE(window_.closerFolders.empty());
+    EXPECT_EQ(window_.folderFailures, 0);
+}
+
+TEST_F(ExtractTest, WalksTheSetupContainerThenTheSystemContainerInKeyOrder)
+{
+    Load({{"#b", "1"}, {"#a", "2"}, {"#B", "3"}, {"#ab", "4"}}, {{"#z", "5"}, {"#c", "6"}});
+    // Folders in place of every target: no write can succeed, each is asked about.
+    for (const char* name : {"b", "a", "B", "ab"})
+        MakeFolder(install_ + name);
+    for (const char* name : {"z", "c"})
+        MakeFolder(system_ + name);
+    window_.closerResult = false;
+    Extract();
+    EXPECT_EQ(window_.asked, (std::vector<std::string>{install_ + "B", install_ + "a", install_ + "ab", install_ + "b",
+                                                       system_ + "c", system_ + "z"}));
+    EXPECT_EQ(window_.closerFolders,
+              (std::vector<std::string>{install_, install_, install_, install_, system_, system_}));
+    EXPECT_EQ(window_.closerIndexSizes, (std::vector<size_t>{4, 4, 4, 4, 2, 2}));
+    EXPECT_EQ(window_.progress, (std::vector<int>{8, 16, 25, 33, 41, 50}));
+}
+
+TEST_F(ExtractTest, ProgressRisesToFiftyOverAllEntries)
+{
+    std::vector<TestEntry> setup, system;
+    for (int i = 0; i < 463; ++i)
+        setup.push_back({"#s" + std::to_string(1000 + i) + ".txt", "s"});
+    for (int i = 0; i < 53; ++i)
+        system.push_back({"#w" + std::to_string(1000 + i) + ".txt", "w"});
+    Load(setup, system);
+    Extract();
+    ASSERT_EQ(window_.progress.size(), 516u);
+    EXPECT_EQ(window_.progress[0], 0);
+    EXPECT_EQ(window_.progress[9], 0);
+    EXPECT_EQ(window_.progress[10], 1);
+    EXPECT_EQ(window_.progress[462], 44);
+    EXPECT_EQ(window_.progress.back(), 50);
+    for (size_t i = 1; i < window_.progress.size(); ++i)
+        EXPECT_LE(window_.progress[i - 1], window_.progress[i]);
+}
+
+TEST_F(ExtractTest, RetriesAfterClosingLockHoldersOnlyAFewTimesThenAsks)
+{
+    Load({{"#held.dll", "new"}, {"#next.txt", "next"}}, {});
+    MakeFolder(install_ + "held.dll");
+    window_.answers = {false, true};  // No: try again; then Yes: pass it over
+    Extract();
+    EXPECT_EQ(window_.asked, (std::vector<std::string>{install_ + "held.dll", install_ + "held.dll"}));
+    EXPECT_EQ(window_.closerFolders.size(), 2u * kLockHolderRetries);
+    EXPECT_EQ(ReadBytes(install_ + "next.txt"), "next");
+    EXPECT_EQ(window_.progress, (std::vector<int>{25, 50}));
+}
+
+TEST_F(ExtractTest, AnEmptyEntryIsAskedAboutInsteadOfRetriedForever)
+{
+    Load({{"#empty.dll", ""}}, {});
+    Extract();
+    EXPECT_EQ(window_.closerFolders.size(), static_cast<size_t>(kLockHolderRetries));
+    EXPECT_EQ(window_.asked, (std::vector<std::string>{install_ + "empty.dll"}));
+    EXPECT_EQ(window_.progress, (std::vector<int>{50}));
+}
+
+TEST_F(ExtractTest, SharedRuntimeFilesArePassedOverSilently)
+{
+    Load({{"#atl100chs.dll", "a"}, {"#sub\\mfc70.dll", "m"}, {"#MFC70.DLL", "M"}}, {{"#Winscard.dll", "w"}});
+    for (const char* target : {"atl100chs.dll", "sub\\mfc70.dll", "MFC70.DLL"})
+        MakeFolder(install_ + target);
+    MakeFolder(system_ + "Winscard.dll");
+    Extract();
+    // Only the upper-case name, which the case-sensitive table does not match, is retried and asked about.
+    EXPECT_EQ(window_.asked, (std::vector<std::string>{install_ + "MFC70.DLL"}));
+    EXPECT_EQ(window_.closerFolders.size(), static_cast<size_t>(kLockHolderRetries));
+    EXPECT_EQ(window_.progress, (std::vector<int>{12, 25, 37, 50}));
+}
+
+TEST_F(ExtractTest, NamesWithoutAPathOrLeavingTheFolderAreNotWritten)
+{
+    Load({{"#", "one byte"}, {"#..\\evil.txt", "up"}, {"#C:\\evil.txt", "drive"}, {"#ok.txt", "ok"}}, {});
+    Extract();
+    EXPECT_EQ(ReadBytes(temp_ / "evil.txt"), "<missing>");
+    EXPECT_EQ(ReadBytes(install_ + "ok.txt"), "ok");
+    EXPECT_EQ(reporter_.entryErrors, (std::vector<std::string>{"#..\\evil.txt", "#C:\\evil.txt"}));
+    EXPECT_TRUE(window_.asked.empty());
+    EXPECT_EQ(window_.progress, (std::vector<int>{12, 25, 37, 50}));
+}
+
+TEST_F(ExtractTest, AFolderThatCannotBeEnteredStopsTheExtraction)
+{
+    Load({{"#a.txt", "a"}}, {{"#w.txt", "w"}});
+    const std::string missing = temp_ / "missing\\";
+    ExtractContainers(missing, system_, window_, setupIndex_, systemIndex_);
+    EXPECT_EQ(window_.folderFailures, 1);
+    EXPECT_TRUE(window_.progress.empty());
+    EXPECT_EQ(ReadBytes(system_ + "w.txt"), "<missing>");
+
+    FakeWindow second;
+    ExtractContainers(install_, missing, second, setupIndex_, systemIndex_);
+    EXPECT_EQ(second.folderFailures, 1);
+    EXPECT_EQ(ReadBytes(install_ + "a.txt"), "a");
+    EXPECT_EQ(second.progress, (std::vector<int>{25}));
+}
