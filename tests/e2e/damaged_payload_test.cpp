@@ -1,0 +1,219 @@
+// An installer whose payload resources are damaged: one box per damaged
+// resource or index, with its code, and the run goes on to its end.
+#include "scenario.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace e2e {
+namespace {
+
+using setup::State;
+
+enum class Damage {
+    Garbage,    // bytes that are no LZMA stream
+    Removed,    // the resource is missing
+    BadBanner,  // a valid stream of a file that is no container index
+};
+
+struct DamageCase {
+    const char* what;
+    int resourceId;
+    Damage damage;
+    bool silent;
+    std::vector<int> codes;  // the boxes, in order
+};
+
+const DamageCase kResourceCases[] = {
+    {"setup index garbage", 129, Damage::Garbage, false, {0, 4}},
+    {"setup data garbage", 130, Damage::Garbage, false, {1}},
+    {"system index missing", 131, Damage::Removed, false, {2, 5}},
+    {"system data garbage", 132, Damage::Garbage, false, {3}},
+    {"setup index garbage, silent", 129, Damage::Garbage, true, {0, 4}},
+};
+
+const DamageCase kIndexCases[] = {
+    {"setup index banner", 129, Damage::BadBanner, false, {4}},
+    {"system index banner", 131, Damage::BadBanner, false, {5}},
+};
+
+std::vector<char> ReadWholeFile(const std::wstring& path)
+{
+    std::vector<char> bytes;
+    FILE* file = _wfopen(path.c_str(), L"rb");
+    if (!file)
+        return bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + n);
+    fclose(file);
+    return bytes;
+}
+
+// Every resource of a program: type, name, language and bytes.
+struct Resource {
+    std::wstring type;  // empty when typeId is used
+    WORD typeId = 0;
+    std::wstring name;  // empty when nameId is used
+    WORD nameId = 0;
+    WORD language = 0;
+    std::vector<char> data;
+};
+
+LPCWSTR TypeOf(const Resource& r)
+{
+    return r.type.empty() ? MAKEINTRESOURCEW(r.typeId) : r.type.c_str();
+}
+
+LPCWSTR NameOf(const Resource& r)
+{
+    return r.name.empty() ? MAKEINTRESOURCEW(r.nameId) : r.name.c_str();
+}
+
+BOOL CALLBACK CollectLanguage(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR param)
+{
+    Resource r;
+    if (IS_INTRESOURCE(type))
+        r.typeId = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(type));
+    else
+        r.type = type;
+    if (IS_INTRESOURCE(name))
+        r.nameId = static_cast<WORD>(reinterpret_cast<ULONG_PTR>(name));
+    else
+        r.name = name;
+    r.language = language;
+    HRSRC found = FindResourceExW(module, type, name, language);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    if (bytes)
+        r.data.assign(bytes, bytes + SizeofResource(module, found));
+    reinterpret_cast<std::vector<Resource>*>(param)->push_back(r);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectName(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR param)
+{
+    EnumResourceLanguagesW(module, type, name, CollectLanguage, param);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectType(HMODULE module, LPWSTR type, LONG_PTR param)
+{
+    EnumResourceNamesW(module, type, CollectName, param);
+    return TRUE;
+}
+
+std::vector<Resource> ReadResources(const std::wstring& program)
+{
+    std::vector<Resource> resources;
+    HMODULE module = LoadLibraryExW(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module) {
+        EnumResourceTypesW(module, CollectType, reinterpret_cast<LONG_PTR>(&resources));
+        FreeLibrary(module);
+    }
+    return resources;
+}
+
+// Payload resources have the type "QVA" (any letter case) and a numeric id.
+bool IsPayloadResource(const Resource& r, int id)
+{
+    return !r.type.empty() && !lstrcmpiW(r.type.c_str(), L"QVA") && r.name.empty() && r.nameId == id;
+}
+
+// A copy of the installer with one payload resource damaged. All resources
+// are written anew, so that a resource can also be left out.
+bool MakeDamagedCopy(const std::wstring& copy, const DamageCase& damage)
+{
+    if (!CopyTo(SetupProgram(), copy))
+        return false;
+    std::vector<Resource> resources = ReadResources(copy);
+    bool found = false;
+    for (Resource& r : resources) {
+        if (!IsPayloadResource(r, damage.resourceId))
+            continue;
+        found = true;
+        if (damage.damage == Damage::Garbage)
+            r.data.assign(4096, '\x5a');
+        else if (damage.damage == Damage::BadBanner)
+            r.data = ReadWholeFile(BadIndexStream());
+        if (damage.damage == Damage::BadBanner && r.data.empty())
+            return false;
+    }
+    if (!found)
+        return false;
+
+    HANDLE update = BeginUpdateResourceW(copy.c_str(), TRUE);
+    if (!update)
+        return false;
+    bool ok = true;
+    for (Resource& r : resources) {
+        if (damage.damage == Damage::Removed && IsPayloadResource(r, damage.resourceId))
+            continue;
+        ok = ok && UpdateResourceW(update, TypeOf(r), NameOf(r), r.language, r.data.data(),
+                                   static_cast<DWORD>(r.data.size()));
+    }
+    return EndUpdateResourceW(update, !ok) && ok;
+}
+
+std::wstring CorruptionText(int code)
+{
+    return L"安装程序被损坏,请重新下载!\nCode=" + std::to_wstring(code);
+}
+
+class DamagedPayload : public SetupScenario {
+protected:
+    void RunCase(const DamageCase& damage)
+    {
+        SCOPED_TRACE(damage.what);
+        installer.Terminate();
+        std::wstring copy = setup::TempFolder() + L"damaged\\TolvaneSetup.exe";
+        ASSERT_TRUE(MakeDamagedCopy(copy, damage));
+        setup::DeleteTemporaryPayload();
+
+        if (damage.silent) {
+            ASSERT_TRUE(installer.Start(copy, L"-s"));
+            size_t next = 0;
+            setup::RunRecord run = setup::WatchUntilExit(installer, kInstallTimeout, [&](const ui::MessageBoxInfo& box) {
+                EXPECT_LT(next, damage.codes.size()) << ui::Utf8(box.text);
+                if (next < damage.codes.size()) {
+                    EXPECT_EQ(CorruptionText(damage.codes[next]), box.text);
+                }
+                ++next;
+                return IDOK;
+            });
+            EXPECT_TRUE(run.exited);
+            EXPECT_EQ(damage.codes.size(), next);
+            return;
+        }
+
+        HWND window = StartWindowed(L"", copy);
+        ASSERT_NE(nullptr, window);
+        ASSERT_TRUE(ui::ClickButton(window, setup::kInstall));
+        for (int code : damage.codes) {
+            ui::MessageBoxInfo box;
+            ASSERT_TRUE(setup::WaitForMessageBox(installer, window, kStateTimeout, &box)) << "Code=" << code;
+            EXPECT_EQ(CorruptionText(code), box.text);
+            EXPECT_EQ(window, box.owner);
+            ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
+        }
+        ASSERT_EQ("", setup::WaitForState(installer, window, State::Finished, kInstallTimeout));
+        ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
+        EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+    }
+};
+
+TEST_F(DamagedPayload, ResourceBoxesCarryTheirCodesAndTheRunGoesOn)
+{
+    for (const DamageCase& damage : kResourceCases)
+        RunCase(damage);
+}
+
+TEST_F(DamagedPayload, IndexBoxesCarryTheirCodesAndTheRunGoesOn)
+{
+    for (const DamageCase& damage : kIndexCases)
+        RunCase(damage);
+}
+
+}  // namespace
+}  // namespace e2e

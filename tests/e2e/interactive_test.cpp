@@ -1,0 +1,88 @@
+// An interactive run as a person makes it: Install, watch, Finish; Cancel in
+// its two places; the close request.
+#include "scenario.h"
+
+namespace e2e {
+namespace {
+
+using setup::State;
+
+class Interactive : public SetupScenario {};
+
+TEST_F(Interactive, ReadyInstallingFinishedThenFinishEnds)
+{
+    HWND window = StartWindowed();
+    ASSERT_NE(nullptr, window);
+    EXPECT_EQ("", setup::WaitForState(installer, window, State::Ready, kStateTimeout));
+    EXPECT_TRUE(ui::IsControlEnabled(window, setup::kCancelFinish));
+
+    ASSERT_TRUE(ui::ClickButton(window, setup::kInstall));
+    EXPECT_EQ("", setup::WaitForState(installer, window, State::Installing, kStateTimeout));
+    ASSERT_EQ("", setup::WaitForState(installer, window, State::Finished, kInstallTimeout));
+
+    // The payload was unpacked into the temporary folder and the installation
+    // folder made; the program waits for Finish.
+    for (const wchar_t* name : setup::kPayloadFiles)
+        EXPECT_GT(setup::FileSize(setup::TempFolder() + name), 0) << ui::Utf8(name);
+    EXPECT_TRUE(setup::FileExists(setup::InstallFolder()));
+    EXPECT_TRUE(installer.Running());
+
+    ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
+    EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+}
+
+TEST_F(Interactive, CancelBeforeInstallAsksNoKeepsYesEnds)
+{
+    HWND window = StartWindowed();
+    ASSERT_NE(nullptr, window);
+    ASSERT_EQ("", setup::WaitForState(installer, window, State::Ready, kStateTimeout));
+
+    CancelWithAnswer(window, IDNO);
+    EXPECT_TRUE(installer.Running());
+    EXPECT_EQ("", setup::DifferencesFrom(window, State::Ready));
+
+    CancelWithAnswer(window, IDYES);
+    EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+    // Nothing was started: no payload unpacked, no installation folder.
+    for (const wchar_t* name : setup::kPayloadFiles)
+        EXPECT_FALSE(setup::FileExists(setup::TempFolder() + name)) << ui::Utf8(name);
+    EXPECT_FALSE(setup::FileExists(setup::InstallFolder()));
+}
+
+TEST_F(Interactive, CancelDuringInstallationEndsAtOnce)
+{
+    HWND window = StartWindowed();
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(ui::ClickButton(window, setup::kInstall));
+    ASSERT_EQ("", setup::WaitForState(installer, window, State::Installing, kStateTimeout));
+
+    CancelWithAnswer(window, IDYES);
+    EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+    // The finish actions never ran: the client was not started.
+    for (const setup::JournalLine& line : setup::ReadJournal())
+        EXPECT_NE(L"NoRunGUI", line.commandLine) << ui::Utf8(line.program);
+}
+
+TEST_F(Interactive, CloseRequestMinimisesAndInstallationGoesOn)
+{
+    HWND window = StartWindowed();
+    ASSERT_NE(nullptr, window);
+    ASSERT_EQ("", setup::WaitForState(installer, window, State::Ready, kStateTimeout));
+
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(ui::WaitFor([&] { return IsIconic(window) != FALSE; }, kStateTimeout));
+    EXPECT_TRUE(installer.Running());
+    EXPECT_EQ("", setup::DifferencesFrom(window, State::Ready));
+
+    ASSERT_TRUE(ui::ClickButton(window, setup::kInstall));
+    ASSERT_EQ("", setup::WaitForState(installer, window, State::Installing, kStateTimeout));
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    ASSERT_EQ("", setup::WaitForState(installer, window, State::Finished, kInstallTimeout));
+    EXPECT_TRUE(IsIconic(window));
+
+    ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
+    EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,42 @@
+// The common ground of the end-to-end scenarios: the installer under test and
+// the bounds of every wait.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "setup_window.h"
+#include "ui_driver.h"
+
+namespace e2e {
+
+// Bounds of the waits (polled, never slept through).
+constexpr DWORD kWindowTimeout = 30000;    // first window of a fresh process
+constexpr DWORD kStateTimeout = 10000;     // a state that follows a click at once
+constexpr DWORD kInstallTimeout = 240000;  // a whole installation
+constexpr DWORD kEndTimeout = 15000;       // the program's end after its last act
+
+// Paths of the build under test, as the Windows side sees them.
+std::wstring SetupProgram();
+std::wstring StubProgram();
+std::wstring StubLibrary();
+std::wstring BadIndexStream();
+
+// Copies a file; the target's folder is created.
+bool CopyTo(const std::wstring& source, const std::wstring& target);
+
+class SetupScenario : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    // Starts the installer with the command line and returns its window once
+    // it is visible (null when it never showed).
+    HWND StartWindowed(const std::wstring& arguments = L"", const std::wstring& program = L"");
+    // Clicks Cancel, expects the question and answers it.
+    void CancelWithAnswer(HWND window, int answer);
+
+    ui::Process installer;
+};
+
+}  // namespace e2e

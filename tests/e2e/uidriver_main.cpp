@@ -1,0 +1,179 @@
+// tolvane-uidriver: drives the installer from the command line.
+//
+//   tolvane-uidriver journey SETUP [OPTION]
+//       Runs SETUP with OPTION (none: an interactive run, in which the driver
+//       clicks Install and Finish), answers message boxes with OK, and prints
+//       the window's states, the boxes, the temporary payload files and the
+//       stubs' journal.
+//   tolvane-uidriver screenshots SETUP FOLDER
+//       Runs SETUP interactively and saves ready.bmp, installing.bmp and
+//       finished.bmp of its window in FOLDER.
+//
+// SETUP and FOLDER may be host paths (/...) or Windows paths.
+#include <cstdio>
+#include <string>
+
+#include "setup_window.h"
+#include "ui_driver.h"
+
+namespace {
+
+using setup::State;
+
+constexpr DWORD kWindowTimeout = 30000;
+constexpr DWORD kInstallTimeout = 240000;
+
+void Print(const std::string& text)
+{
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), text.data(), (DWORD)text.size(), &written, nullptr);
+}
+
+std::wstring WindowsPath(const std::wstring& path)
+{
+    return !path.empty() && path[0] == L'/' ? ui::WindowsPathOfHost(ui::Utf8(path)) : path;
+}
+
+std::string Seconds(DWORD ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%5.1fs", ms / 1000.0);
+    return text;
+}
+
+std::string OneLine(const std::wstring& text)
+{
+    std::string out;
+    for (char c : ui::Utf8(text))
+        out += c == '\n' ? std::string("\\n") : c == '\r' ? std::string() : std::string(1, c);
+    return out;
+}
+
+int Journey(const std::wstring& program, const std::wstring& option)
+{
+    setup::ClearJournal();
+    ui::Process installer;
+    if (!installer.Start(program, option)) {
+        Print("cannot start the installer\n");
+        return 2;
+    }
+    bool interactive = option.empty();
+    DWORD start = GetTickCount();
+    HWND window = nullptr;
+    State last = State::None;
+    bool shown = false;
+    std::vector<HWND> answered;
+    DWORD exitCode = 0;
+    bool exited = false;
+
+    Print("window:\n");
+    while (GetTickCount() - start < kInstallTimeout) {
+        if (installer.WaitForExit(0, &exitCode)) {
+            exited = true;
+            break;
+        }
+        if (!window || !IsWindow(window))
+            window = ui::FindTopWindow(installer.Id(), setup::kCaption);
+        if (window && !shown && IsWindowVisible(window)) {
+            shown = true;
+            Print("  " + Seconds(GetTickCount() - start) + "  shown\n");
+        }
+        State state = setup::ReadState(window);
+        if (state != last && state != State::Other) {
+            last = state;
+            Print("  " + Seconds(GetTickCount() - start) + "  " + setup::StateName(state) +
+                  (window && !IsWindowVisible(window) ? " (hidden)" : "") + "\n");
+            if (interactive && state == State::Ready)
+                ui::ClickButton(window, setup::kInstall);
+            if (interactive && state == State::Finished)
+                ui::ClickButton(window, setup::kCancelFinish);
+        }
+        for (const ui::MessageBoxInfo& box : ui::FindMessageBoxes(installer.Id(), window)) {
+            bool seen = false;
+            for (HWND done : answered)
+                seen = seen || done == box.window;
+            if (seen)
+                continue;
+            Print("  " + Seconds(GetTickCount() - start) + "  message box [" + ui::Utf8(box.caption) + "] " +
+                  OneLine(box.text) + " -> OK\n");
+            ui::AnswerMessageBox(box, IDOK);
+            answered.push_back(box.window);
+        }
+        Sleep(10);
+    }
+    if (exited)
+        Print("  " + Seconds(GetTickCount() - start) + "  ended, exit code " + std::to_string(exitCode) + "\n");
+    else
+        Print("  still running after " + Seconds(kInstallTimeout) + "\n");
+
+    Print("temporary payload files (" + ui::Utf8(setup::TempFolder()) + "):\n");
+    for (const wchar_t* name : setup::kPayloadFiles) {
+        long long size = setup::FileSize(setup::TempFolder() + name);
+        char line[128];
+        std::snprintf(line, sizeof line, "  %-14s %s\n", ui::Utf8(name).c_str(),
+                      size < 0 ? "missing" : (std::to_string(size) + " bytes").c_str());
+        Print(line);
+    }
+
+    std::vector<setup::JournalLine> journal = setup::ReadJournal();
+    Print("programs started (" + ui::Utf8(setup::JournalPath()) + "): " + (journal.empty() ? "none\n" : "\n"));
+    for (const setup::JournalLine& line : journal)
+        Print("  " + ui::Utf8(line.program) + (line.commandLine.empty() ? "" : "  " + ui::Utf8(line.commandLine)) +
+              "   [in " + ui::Utf8(line.folder) + "]\n");
+    return exited ? 0 : 1;
+}
+
+int Screenshots(const std::wstring& program, const std::wstring& folder)
+{
+    ui::Process installer;
+    if (!installer.Start(program, L"")) {
+        Print("cannot start the installer\n");
+        return 2;
+    }
+    HWND window = setup::WaitForWindow(installer, kWindowTimeout);
+    if (!window) {
+        Print("no window\n");
+        return 1;
+    }
+    struct Shot {
+        State state;
+        const wchar_t* file;
+    };
+    const Shot shots[] = {{State::Ready, L"ready.bmp"}, {State::Installing, L"installing.bmp"},
+                          {State::Finished, L"finished.bmp"}};
+    for (const Shot& shot : shots) {
+        std::string why = setup::WaitForState(installer, window, shot.state,
+                                              shot.state == State::Finished ? kInstallTimeout : kWindowTimeout);
+        if (!why.empty()) {
+            Print(why);
+            return 1;
+        }
+        // Let the window paint what it has just shown.
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Sleep(150);
+        if (!ui::CaptureWindow(window, folder + L"\\" + shot.file)) {
+            Print("cannot capture " + ui::Utf8(shot.file) + "\n");
+            return 1;
+        }
+        Print(std::string(setup::StateName(shot.state)) + ": " + ui::Utf8(shot.file) + "\n");
+        if (shot.state == State::Ready)
+            ui::ClickButton(window, setup::kInstall);
+    }
+    ui::ClickButton(window, setup::kCancelFinish);
+    installer.WaitForExit(15000);
+    return 0;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    std::wstring command = argc > 1 ? argv[1] : L"";
+    if (command == L"journey" && (argc == 3 || argc == 4))
+        return Journey(WindowsPath(argv[2]), argc == 4 ? argv[3] : L"");
+    if (command == L"screenshots" && argc == 4)
+        return Screenshots(WindowsPath(argv[2]), WindowsPath(argv[3]));
+    Print("usage: tolvane-uidriver journey SETUP [OPTION]\n"
+          "       tolvane-uidriver screenshots SETUP FOLDER\n");
+    return 2;
+}

@@ -1,0 +1,103 @@
+// Runs that need no person: silent and fix mode, a second instance, and
+// command lines that are not options.
+#include "scenario.h"
+
+namespace e2e {
+namespace {
+
+using setup::State;
+
+class Unattended : public SetupScenario {};
+
+bool Contains(const std::vector<State>& states, State state)
+{
+    for (State seen : states)
+        if (seen == state)
+            return true;
+    return false;
+}
+
+std::string Boxes(const setup::RunRecord& record)
+{
+    std::string out;
+    for (const ui::MessageBoxInfo& box : record.boxes)
+        out += "[" + ui::Utf8(box.caption) + "] " + ui::Utf8(box.text) + "\n";
+    return out;
+}
+
+TEST_F(Unattended, SilentRunsWithoutWindowAndEndsByItself)
+{
+    for (const wchar_t* option : {L"-s", L"-S"}) {
+        SCOPED_TRACE(ui::Utf8(option));
+        setup::DeleteTemporaryPayload();
+        ASSERT_TRUE(installer.Start(SetupProgram(), option));
+        setup::RunRecord run = setup::WatchUntilExit(installer, kInstallTimeout, nullptr);
+        EXPECT_TRUE(run.exited);
+        EXPECT_FALSE(run.windowShown);
+        EXPECT_EQ("", Boxes(run));
+        EXPECT_TRUE(Contains(run.states, State::Installing));
+        for (const wchar_t* name : setup::kPayloadFiles)
+            EXPECT_GT(setup::FileSize(setup::TempFolder() + name), 0) << ui::Utf8(name);
+    }
+}
+
+TEST_F(Unattended, FixShowsWindowRunsAndEndsByItself)
+{
+    for (const wchar_t* option : {L"-fix", L"-fixfile"}) {
+        SCOPED_TRACE(ui::Utf8(option));
+        setup::DeleteTemporaryPayload();
+        ASSERT_TRUE(installer.Start(SetupProgram(), option));
+        setup::RunRecord run = setup::WatchUntilExit(installer, kInstallTimeout, nullptr);
+        EXPECT_TRUE(run.exited);
+        EXPECT_TRUE(run.windowShown);
+        EXPECT_EQ("", Boxes(run));
+        EXPECT_TRUE(Contains(run.states, State::Installing));
+        for (const wchar_t* name : setup::kPayloadFiles)
+            EXPECT_GT(setup::FileSize(setup::TempFolder() + name), 0) << ui::Utf8(name);
+    }
+}
+
+TEST_F(Unattended, SecondInstanceEndsAtOnceWithoutWindow)
+{
+    HWND window = StartWindowed();
+    ASSERT_NE(nullptr, window);
+    ASSERT_EQ("", setup::WaitForState(installer, window, State::Ready, kStateTimeout));
+
+    for (const wchar_t* option : {L"", L"-s", L"-fix"}) {
+        SCOPED_TRACE(ui::Utf8(option));
+        ui::Process second;
+        ASSERT_TRUE(second.Start(SetupProgram(), option));
+        bool windowSeen = false;
+        bool ended = ui::WaitFor(
+            [&] {
+                windowSeen = windowSeen || !ui::VisibleTopWindows(second.Id()).empty() ||
+                             ui::FindTopWindow(second.Id(), setup::kCaption);
+                return !second.Running();
+            },
+            kEndTimeout);
+        EXPECT_TRUE(ended);
+        EXPECT_FALSE(windowSeen);
+    }
+    // The first one is untouched.
+    EXPECT_TRUE(installer.Running());
+    EXPECT_EQ("", setup::DifferencesFrom(window, State::Ready));
+    CancelWithAnswer(window, IDYES);
+    EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+}
+
+TEST_F(Unattended, OtherCommandLinesRunInteractively)
+{
+    for (const wchar_t* line : {L"-s -fix", L"-s ", L"/s", L"-FIX", L"-Fix", L"-fixfile2"}) {
+        SCOPED_TRACE("command line \"" + ui::Utf8(line) + "\"");
+        HWND window = StartWindowed(line);
+        ASSERT_NE(nullptr, window);
+        EXPECT_EQ("", setup::WaitForState(installer, window, State::Ready, kStateTimeout));
+        // No installation starts by itself.
+        EXPECT_FALSE(ui::WaitFor([&] { return setup::ReadState(window) != State::Ready; }, 300));
+        CancelWithAnswer(window, IDYES);
+        EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+    }
+}
+
+}  // namespace
+}  // namespace e2e
