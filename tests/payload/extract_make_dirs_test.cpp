@@ -83,7 +83,17 @@ TEST(MakeDirsAlongPath, ADoubleByteCharacterEndingIn5CIsNoSeparator)
     DWORD attributes = GetFileAttributesW(expected.c_str());
     EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
     EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    EXPECT_EQ(GetFileAttributesA((temp / "\x81").c_str()), INVALID_FILE_ATTRIBUTES);
+    // Nothing else was made beside it.
+    WIN32_FIND_DATAW item{};
+    HANDLE find = FindFirstFileW((std::wstring(root) + L"\\*").c_str(), &item);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    std::vector<std::wstring> names;
+    do {
+        if (wcscmp(item.cFileName, L".") && wcscmp(item.cFileName, L".."))
+            names.push_back(item.cFileName);
+    } while (FindNextFileW(find, &item));
+    FindClose(find);
+    EXPECT_EQ(names, std::vector<std::wstring>{wide});
     ChangeFolder("C:\\");
 }
 #endif
