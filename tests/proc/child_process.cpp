@@ -99,7 +99,7 @@ bool ChildProcess::Start(const std::string& program, std::vector<std::string> ar
             ::GetModuleFileNameExA(process_, first, path, MAX_PATH))
             return true;
         if (!Running())
-            return false;
+            return true;  // it started, and has already ended
         ::Sleep(50);
     }
     return false;

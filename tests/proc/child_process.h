@@ -27,8 +27,9 @@ public:
 
     // Starts program with args. With waitReady, "ready=EVENT" is appended and
     // Start waits for it (the helper sets it after its other arguments);
-    // otherwise it waits until the program's module list can be read.
-    // False when the process did not start or did not get ready in time.
+    // otherwise it waits until the program's module list can be read (or the
+    // program has ended). False when the process did not start or did not get
+    // ready in time.
     bool Start(const std::string& program, std::vector<std::string> args, bool waitReady = true);
 
     uint32_t Pid() const { return pid_; }

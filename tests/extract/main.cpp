@@ -1,0 +1,49 @@
+// The extraction tests, and the child modes the tests start this program in:
+//   --fatal-child SYSTEMFOLDER   extract into a folder that cannot be entered, through the installer's window
+//   --readonly-child FOLDER      mark the runtime libraries in FOLDER read-only; exit code: the major version
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+#include "extract.h"
+#include "extract_window.h"
+#include "support.h"
+
+namespace {
+
+int RunFatalChild(const std::string& systemFolder)
+{
+    TempFolder temp;
+    BuildContainer(temp / "setupdir.qvai", {{"#a.txt", "a"}});
+    BuildContainer(temp / "windir.qvai", {{"#w.txt", "w"}});
+    ContainerIndex setup, system;
+    LoadContainerIndex(temp / "setupdir.qvai", setup);
+    LoadContainerIndex(temp / "windir.qvai", system);
+    SetupExtractionWindow window(nullptr, nullptr, nullptr);
+    ExtractContainers(temp / "missing\\", systemFolder, window, setup, system);
+    return 7;  // never reached: the process ends with the message
+}
+
+int RunReadOnlyChild(const std::string& folder)
+{
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    GetVersionExA(&version);
+    MarkRuntimeFilesReadOnly(folder);
+    return static_cast<int>(version.dwMajorVersion);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && !std::strcmp(argv[1], "--fatal-child"))
+        return RunFatalChild(argv[2]);
+    if (argc == 3 && !std::strcmp(argv[1], "--readonly-child"))
+        return RunReadOnlyChild(argv[2]);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
