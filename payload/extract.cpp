@@ -12,7 +12,14 @@ void WriteWithRetries(const std::string& name, const std::string& folder, Contai
                       const std::string& target, ExtractionWindow& window)
 {
     int retries = 0;
-    while (!WriteEntryIfChanged(name, index, target)) {
+    for (;;) {
+        const WriteOutcome outcome = WriteEntry(name, index, target).outcome;
+        if (outcome == WriteOutcome::Written || outcome == WriteOutcome::Unchanged)
+            return;
+        // The entry's own bytes could not be read: that has been reported, and
+        // no retry can help. The target stays as it was.
+        if (outcome == WriteOutcome::Unreadable || outcome == WriteOutcome::Missing)
+            return;
         if (MatchesSharedRuntimeFiles(target))
             return;
         if (retries < kLockHolderRetries && window.CloseLockHolders(folder, index)) {

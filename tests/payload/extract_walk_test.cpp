@@ -183,3 +183,17 @@ TEST_F(ExtractTest, AFolderThatCannotBeEnteredStopsTheExtraction)
     EXPECT_EQ(ReadBytes(install_ + "a.txt"), "a");
     EXPECT_EQ(second.progress, (std::vector<int>{25}));
 }
+
+TEST_F(ExtractTest, AnEntryWhoseBytesCannotBeReadIsReportedOnceAndPassedOver)
+{
+    Load({{"#cut.dll", "the library's bytes"}, {"#ok.txt", "ok"}}, {});
+    // The data file ends inside the first entry: "ok" is gone too, "cut.dll" is cut short.
+    WriteBytes(temp_ / "setupdir.qvas", "the lib");
+    WriteBytes(install_ + "cut.dll", "old");
+    Extract();
+    EXPECT_EQ(reporter_.entryErrors, (std::vector<std::string>{"#cut.dll", "#ok.txt"}));
+    EXPECT_EQ(ReadBytes(install_ + "cut.dll"), "old");
+    EXPECT_TRUE(window_.closerFolders.empty());
+    EXPECT_TRUE(window_.asked.empty());
+    EXPECT_EQ(window_.progress, (std::vector<int>{25, 50}));
+}
