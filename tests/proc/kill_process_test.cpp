@@ -37,6 +37,7 @@ TEST(KillProcessByName, StopsEveryProgramOfTheStopListAndNoOther)
     EXPECT_TRUE(IsProcessRunning("survivor.exe"));
     EXPECT_FALSE(IsProcessRunning("Survivor"));
     EXPECT_FALSE(IsProcessRunning("a\\Survivor.exe"));
+    EXPECT_TRUE(IsProcessRunning("proc_tests.exe"));  // the running program itself is not left out
 
     // A name with a folder part, and the empty name, stop nothing.
     EXPECT_EQ(KillProcessByName(temp / "a\\Survivor.exe"), 1);

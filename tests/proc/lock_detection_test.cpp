@@ -40,7 +40,8 @@ protected:
     void SetUp() override
     {
         folder_ = temp_ / "TolvaneKelm\\";
-        for (const char* name : {"Tolvane.dll", "sub\\Second.dll", "atl100chs.dll", "Upper.DLL", "Late.dll"})
+        for (const char* name :
+             {"Tolvane.dll", "sub\\Second.dll", "atl100chs.dll", "Upper.DLL", "Late.dll", "Tools.exe\\plugin.bin"})
             ASSERT_TRUE(CopyProgram(OwnFolder() + "proc_helper_lib.dll", folder_ + name));
     }
 
@@ -74,28 +75,33 @@ TEST_F(LockHolderTest, FindsEachHolderOnceInDiscoveryOrderAndClosesThem)
     // Shared runtime files and names with a capital extension are not searched for.
     auto passedOver = StartHolder("PassedOver.exe", {"atl100chs.dll", "Upper.DLL"});
     auto idle = StartHolder("Idle.exe", {});
+    // ".exe" in a folder name is enough to be searched for.
+    auto plugin = StartHolder("Plugin.exe", {"Tools.exe\\plugin.bin"});
 
-    // Key order: "#Tolvane.dll" before "#sub\Second.dll", so Both comes first.
-    ContainerIndex index = IndexOf({"#sub\\Second.dll", "#Tolvane.dll", "#atl100chs.dll", "#Upper.DLL", "#readme.txt"});
+    // Key order: "#Tolvane.dll", "#Tools.exe\plugin.bin", ..., "#sub\Second.dll".
+    ContainerIndex index = IndexOf({"#sub\\Second.dll", "#Tools.exe\\plugin.bin", "#Tolvane.dll", "#atl100chs.dll",
+                                    "#Upper.DLL", "#readme.txt"});
     LockHolderList found = FindLockHolders(folder_, index);
-    ASSERT_EQ(found.size(), 2u);
+    ASSERT_EQ(found.size(), 3u);
     EXPECT_EQ(found[0].pid, both->Pid());
-    EXPECT_EQ(found[1].pid, onlySecond->Pid());
+    EXPECT_EQ(found[1].pid, plugin->Pid());
+    EXPECT_EQ(found[2].pid, onlySecond->Pid());
     EXPECT_TRUE(EqualAsciiFolded(found[0].path, PathOf(*both))) << found[0].path;
-    EXPECT_TRUE(EqualAsciiFolded(found[1].path, PathOf(*onlySecond))) << found[1].path;
+    EXPECT_TRUE(EqualAsciiFolded(found[2].path, PathOf(*onlySecond))) << found[2].path;
 
     // Every process that has the file loaded.
     EXPECT_EQ(FindModuleHolders(folder_ + "sub\\Second.dll").size(), 2u);
 
     LockHolderList closed = {{"left from before", 1}};
     ASSERT_TRUE(CloseLockHolders(folder_, index, closed));
-    ASSERT_EQ(closed.size(), 2u);
-    EXPECT_EQ(closed[0].pid, found[0].pid);
-    EXPECT_EQ(closed[0].path, found[0].path);
-    EXPECT_EQ(closed[1].pid, found[1].pid);
-    EXPECT_EQ(closed[1].path, found[1].path);
+    ASSERT_EQ(closed.size(), found.size());
+    for (size_t i = 0; i < found.size(); ++i) {
+        EXPECT_EQ(closed[i].pid, found[i].pid);
+        EXPECT_EQ(closed[i].path, found[i].path);
+    }
     EXPECT_TRUE(both->WaitForExit(kExitWaitMs));
     EXPECT_TRUE(onlySecond->WaitForExit(kExitWaitMs));
+    EXPECT_TRUE(plugin->WaitForExit(kExitWaitMs));
     EXPECT_TRUE(passedOver->Running());
     EXPECT_TRUE(idle->Running());
 
