@@ -40,7 +40,7 @@ TEST_F(Browser, InteractiveRunShowsOneHintAndGoesOn)
         ASSERT_EQ("", setup::WaitForState(installer, window, State::Finished, kInstallTimeout));
         EXPECT_TRUE(browser.Running());
         ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
-        EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+        ExpectEnds();
         browser.Terminate();
     }
 }
@@ -51,6 +51,7 @@ TEST_F(Browser, SilentRunShowsNoHint)
     ASSERT_TRUE(installer.Start(SetupProgram(), L"-s"));
     setup::RunRecord run = setup::WatchUntilExit(installer, kInstallTimeout, nullptr);
     EXPECT_TRUE(run.exited);
+    EXPECT_EQ(0u, run.exitCode);
     EXPECT_TRUE(run.boxes.empty()) << ui::Utf8(run.boxes.empty() ? L"" : run.boxes.front().text);
     EXPECT_TRUE(browser.Running());
 }

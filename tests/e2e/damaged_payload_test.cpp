@@ -183,6 +183,7 @@ protected:
                 return IDOK;
             });
             EXPECT_TRUE(run.exited);
+            EXPECT_EQ(0u, run.exitCode);
             EXPECT_EQ(damage.codes.size(), next);
             return;
         }
@@ -199,7 +200,7 @@ protected:
         }
         ASSERT_EQ("", setup::WaitForState(installer, window, State::Finished, kInstallTimeout));
         ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
-        EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+        ExpectEnds();
     }
 };
 

@@ -28,7 +28,7 @@ TEST_F(Interactive, ReadyInstallingFinishedThenFinishEnds)
     EXPECT_TRUE(installer.Running());
 
     ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
-    EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+    ExpectEnds();
 }
 
 TEST_F(Interactive, CancelBeforeInstallAsksNoKeepsYesEnds)
@@ -42,7 +42,7 @@ TEST_F(Interactive, CancelBeforeInstallAsksNoKeepsYesEnds)
     EXPECT_EQ("", setup::DifferencesFrom(window, State::Ready));
 
     CancelWithAnswer(window, IDYES);
-    EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+    ExpectEnds();
     // Nothing was started: no payload unpacked, no installation folder.
     for (const wchar_t* name : setup::kPayloadFiles)
         EXPECT_FALSE(setup::FileExists(setup::TempFolder() + name)) << ui::Utf8(name);
@@ -57,7 +57,7 @@ TEST_F(Interactive, CancelDuringInstallationEndsAtOnce)
     ASSERT_EQ("", setup::WaitForState(installer, window, State::Installing, kStateTimeout));
 
     CancelWithAnswer(window, IDYES);
-    EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+    ExpectEnds();
     // The finish actions never ran: the client was not started.
     for (const setup::JournalLine& line : setup::ReadJournal())
         EXPECT_NE(L"NoRunGUI", line.commandLine) << ui::Utf8(line.program);
@@ -81,7 +81,7 @@ TEST_F(Interactive, CloseRequestMinimisesAndInstallationGoesOn)
     EXPECT_TRUE(IsIconic(window));
 
     ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
-    EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+    ExpectEnds();
 }
 
 }  // namespace

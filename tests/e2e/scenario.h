@@ -35,6 +35,9 @@ protected:
     HWND StartWindowed(const std::wstring& arguments = L"", const std::wstring& program = L"");
     // Clicks Cancel, expects the question and answers it.
     void CancelWithAnswer(HWND window, int answer);
+    // Expects the installer to end within the time-out with exit code 0 (a
+    // crash ends it with its exception code).
+    void ExpectEnds(DWORD timeoutMs = kEndTimeout);
 
     ui::Process installer;
 };

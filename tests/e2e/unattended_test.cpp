@@ -33,11 +33,30 @@ TEST_F(Unattended, SilentRunsWithoutWindowAndEndsByItself)
         ASSERT_TRUE(installer.Start(SetupProgram(), option));
         setup::RunRecord run = setup::WatchUntilExit(installer, kInstallTimeout, nullptr);
         EXPECT_TRUE(run.exited);
+        EXPECT_EQ(0u, run.exitCode);
         EXPECT_FALSE(run.windowShown);
         EXPECT_EQ("", Boxes(run));
         EXPECT_TRUE(Contains(run.states, State::Installing));
         for (const wchar_t* name : setup::kPayloadFiles)
             EXPECT_GT(setup::FileSize(setup::TempFolder() + name), 0) << ui::Utf8(name);
+    }
+}
+
+TEST_F(Unattended, SilentTrayClickShowsWindowWithCancelDisabled)
+{
+    // The notification icon's callback message, as the shell sends it on a click.
+    const UINT trayMessage = WM_USER + 5;
+    for (UINT click : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+        SCOPED_TRACE(click == WM_LBUTTONDOWN ? "left button" : "right button");
+        ASSERT_TRUE(installer.Start(SetupProgram(), L"-s"));
+        HWND window = setup::WaitForWindow(installer, kWindowTimeout, false);
+        ASSERT_NE(nullptr, window);
+        EXPECT_FALSE(IsWindowVisible(window));
+        PostMessageW(window, trayMessage, 128, click);
+        EXPECT_TRUE(ui::WaitFor([&] { return IsWindowVisible(window) != FALSE; }, kStateTimeout));
+        EXPECT_FALSE(ui::IsControlEnabled(window, setup::kCancelFinish));
+        // It still finishes and ends by itself.
+        ExpectEnds(kInstallTimeout);
     }
 }
 
@@ -49,6 +68,7 @@ TEST_F(Unattended, FixShowsWindowRunsAndEndsByItself)
         ASSERT_TRUE(installer.Start(SetupProgram(), option));
         setup::RunRecord run = setup::WatchUntilExit(installer, kInstallTimeout, nullptr);
         EXPECT_TRUE(run.exited);
+        EXPECT_EQ(0u, run.exitCode);
         EXPECT_TRUE(run.windowShown);
         EXPECT_EQ("", Boxes(run));
         EXPECT_TRUE(Contains(run.states, State::Installing));
@@ -77,12 +97,15 @@ TEST_F(Unattended, SecondInstanceEndsAtOnceWithoutWindow)
             kEndTimeout);
         EXPECT_TRUE(ended);
         EXPECT_FALSE(windowSeen);
+        DWORD exitCode = 1;
+        EXPECT_TRUE(second.WaitForExit(0, &exitCode));
+        EXPECT_EQ(0u, exitCode);
     }
     // The first one is untouched.
     EXPECT_TRUE(installer.Running());
     EXPECT_EQ("", setup::DifferencesFrom(window, State::Ready));
     CancelWithAnswer(window, IDYES);
-    EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+    ExpectEnds();
 }
 
 TEST_F(Unattended, OtherCommandLinesRunInteractively)
@@ -95,7 +118,7 @@ TEST_F(Unattended, OtherCommandLinesRunInteractively)
         // No installation starts by itself.
         EXPECT_FALSE(ui::WaitFor([&] { return setup::ReadState(window) != State::Ready; }, 300));
         CancelWithAnswer(window, IDYES);
-        EXPECT_TRUE(installer.WaitForExit(kEndTimeout));
+        ExpectEnds();
     }
 }
 
