@@ -49,6 +49,27 @@ std::string OneLine(const std::wstring& text)
     return out;
 }
 
+// Files and bytes below a folder.
+void CountFiles(const std::wstring& folder, long long* files, long long* bytes)
+{
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            CountFiles(folder + L"\\" + name, files, bytes);
+        } else {
+            ++*files;
+            *bytes += (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        }
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
 int Journey(const std::wstring& program, const std::wstring& option)
 {
     setup::ClearJournal();
@@ -113,6 +134,16 @@ int Journey(const std::wstring& program, const std::wstring& option)
         std::snprintf(line, sizeof line, "  %-14s %s\n", ui::Utf8(name).c_str(),
                       size < 0 ? "missing" : (std::to_string(size) + " bytes").c_str());
         Print(line);
+    }
+
+    std::wstring installFolder = setup::InstallFolder();
+    if (setup::FileExists(installFolder)) {
+        long long files = 0, bytes = 0;
+        CountFiles(installFolder.substr(0, installFolder.size() - 1), &files, &bytes);
+        Print("installation folder " + ui::Utf8(installFolder) + ": " + std::to_string(files) + " files, " +
+              std::to_string(bytes) + " bytes\n");
+    } else {
+        Print("installation folder " + ui::Utf8(installFolder) + ": missing\n");
     }
 
     std::vector<setup::JournalLine> journal = setup::ReadJournal();
