@@ -11,6 +11,13 @@ class Interactive : public SetupScenario {};
 
 TEST_F(Interactive, ReadyInstallingFinishedThenFinishEnds)
 {
+    // A document reader profile and licence left from before; the
+    // installation resets the profile.
+    std::wstring profile = ShellFolder(CSIDL_LOCAL_APPDATA) + L"\\SuwellReader\\";
+    std::wstring licence = ShellFolder(CSIDL_COMMON_APPDATA) + L"\\suwellreader\\lic";
+    ASSERT_TRUE(PlaceFile(profile + L"旧配置\\设置.xml"));
+    ASSERT_TRUE(PlaceFile(licence));
+
     HWND window = StartWindowed();
     ASSERT_NE(nullptr, window);
     EXPECT_EQ("", setup::WaitForState(installer, window, State::Ready, kStateTimeout));
@@ -25,6 +32,9 @@ TEST_F(Interactive, ReadyInstallingFinishedThenFinishEnds)
     for (const wchar_t* name : setup::kPayloadFiles)
         EXPECT_GT(setup::FileSize(setup::TempFolder() + name), 0) << ui::Utf8(name);
     EXPECT_TRUE(setup::FileExists(setup::InstallFolder()));
+    EXPECT_FALSE(setup::FileExists(profile + L"旧配置"));
+    EXPECT_TRUE(setup::FileExists(profile + L"propertytemplate"));
+    EXPECT_FALSE(setup::FileExists(licence));
     EXPECT_TRUE(installer.Running());
 
     ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));

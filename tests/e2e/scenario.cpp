@@ -31,6 +31,26 @@ bool CopyTo(const std::wstring& source, const std::wstring& target)
     return CopyFileW(source.c_str(), target.c_str(), FALSE);
 }
 
+bool PlaceFile(const std::wstring& path)
+{
+    std::wstring folder = path.substr(0, path.find_last_of(L'\\'));
+    SHCreateDirectoryExW(nullptr, folder.c_str(), nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    WriteFile(file, "x", 1, &written, nullptr);
+    CloseHandle(file);
+    return written == 1;
+}
+
+std::wstring ShellFolder(int csidl)
+{
+    wchar_t buffer[MAX_PATH] = {};
+    SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer);
+    return buffer;
+}
+
 void SetupScenario::SetUp()
 {
     if (!setup::FileExists(SetupProgram()))

@@ -2,6 +2,9 @@
 // the bounds of every wait.
 #pragma once
 
+#include <windows.h>
+#include <shlobj.h>
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -25,6 +28,10 @@ std::wstring BadIndexStream();
 
 // Copies a file; the target's folder is created.
 bool CopyTo(const std::wstring& source, const std::wstring& target);
+// Writes a small file; its folder is created.
+bool PlaceFile(const std::wstring& path);
+// A shell folder (CSIDL_...), without a trailing backslash.
+std::wstring ShellFolder(int csidl);
 
 class SetupScenario : public ::testing::Test {
 protected:

@@ -160,7 +160,7 @@ std::vector<MessageBoxInfo> FindMessageBoxes(DWORD pid, HWND exclude)
         if (window == exclude || ClassName(window) != L"#32770")
             continue;
         HWND textControl = GetDlgItem(window, kMessageTextId);
-        if (!textControl || ClassName(textControl) != L"Static")
+        if (!textControl || ClassName(textControl) != L"Static" || !IsWindowVisible(textControl))
             continue;
         MessageBoxInfo box;
         box.window = window;

@@ -69,7 +69,8 @@ struct MessageBoxInfo {
     std::wstring text;
 };
 // The message boxes that process pid shows: visible top-level dialogs with a
-// message text (control 0xFFFF); the window "exclude" is never one.
+// visible message text (static control 0xFFFF); the window "exclude" is never
+// one.
 std::vector<MessageBoxInfo> FindMessageBoxes(DWORD pid, HWND exclude);
 // Answers a message box with IDOK, IDYES, IDNO or IDCANCEL and waits until it is gone.
 bool AnswerMessageBox(const MessageBoxInfo& box, int answer, DWORD timeoutMs = 5000);
