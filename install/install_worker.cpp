@@ -5,11 +5,15 @@
 
 #include "app/setup_dlg.h"
 #include "install_folder.h"
+#include "install_stop_list.h"
 #include "payload_resources.h"
-#include "proc/process.h"
+#include "proc/close_lock_holders.h"
+#include "proc/notification_area.h"
+#include "proc/processes.h"
 #include "reader_profile.h"
 
 #include "container.h"
+#include "extract_window.h"
 #include "tree.h"
 
 #include <string>
@@ -98,17 +102,32 @@ DWORD WINAPI InstallWorker(LPVOID parameter)
     std::string installFolder = PrepareInstallFolder();
     std::string systemFolder = SystemFolder();
 
-    // 7. Stopping the programs of InstallStopList goes here.
-    // 8. Removing the news and notice history, then sweeping the notification area, go here.
+    // 7.
+    for (size_t i = 0; i < InstallStopListSize; ++i)
+        KillProcessByName(InstallStopList[i].imageName);
+
+    // 8. Removing the news and notice history goes here, before the sweep.
+    RefreshNotificationArea();
 
     // 9.
     window.SetStatus("检查安装环境");
 
-    // 10. Closing the programs that hold files of either container goes here; their paths fill closedPrograms.
+    // 10. Each call gets its own copy of the index; the result is not used.
     std::vector<std::string> closedPrograms;
+    {
+        LockHolderList installHolders;
+        LockHolderList systemHolders;
+        CloseLockHolders(installFolder, setupIndex, installHolders);
+        CloseLockHolders(systemFolder, systemIndex, systemHolders);
+        for (const LockHolder& holder : installHolders)
+            closedPrograms.push_back(holder.path);
+        for (const LockHolder& holder : systemHolders)
+            closedPrograms.push_back(holder.path);
+    }
 
     // 11. The cleanup of earlier installations goes here.
-    // 12. Sweeping the notification area again goes here.
+    // 12.
+    RefreshNotificationArea();
     // 13. Pruning the log folder goes here.
 
     // 14.
@@ -119,7 +138,14 @@ DWORD WINAPI InstallWorker(LPVOID parameter)
 
     // 16.
     window.SetStatus("正在解压文件");
-    // Writing both containers (ExtractContainers) goes here; it moves the bar from 0 to 50.
+    {
+        SetupExtractionWindow extraction(
+            window.GetSafeHwnd(), [&window](int position) { window.SetProgress(position); },
+            [](const std::string& folder, const ContainerIndex& index) {
+                return CloseLockHoldersForRetry(folder, index);
+            });
+        ExtractContainers(installFolder, systemFolder, extraction, setupIndex, systemIndex);
+    }
 
     // 17. Copying the configuration files goes here.
 

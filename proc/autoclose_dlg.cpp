@@ -1,6 +1,6 @@
 #include "autoclose_dlg.h"
 
-#include "process.h"
+#include "processes.h"
 #include "res/resource.h"
 
 cautoclosedlg::cautoclosedlg(const LockHolderList& holders, CWnd* parent)

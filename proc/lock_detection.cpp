@@ -1,6 +1,6 @@
 #include "lock_detection.h"
 
-#include "process.h"
+#include "processes.h"
 #include "process_handle.h"
 
 #include <psapi.h>

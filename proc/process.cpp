@@ -1,4 +1,4 @@
-#include "process.h"
+#include "processes.h"
 
 #include "process_handle.h"
 

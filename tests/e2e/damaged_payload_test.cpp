@@ -2,6 +2,8 @@
 // resource or index, with its code, and the run goes on to its end.
 #include "scenario.h"
 
+#include "container.h"
+
 #include <cstdio>
 #include <vector>
 
@@ -22,20 +24,42 @@ struct DamageCase {
     Damage damage;
     bool silent;
     std::vector<int> codes;  // the boxes, in order
+    // A container whose data file is unreadable: the extraction then reports
+    // every one of its entries ("QVA解压错误!" with the entry's name). The
+    // temporary index file of that container, or null.
+    const wchar_t* unreadableIndex;
 };
 
 const DamageCase kResourceCases[] = {
-    {"setup index garbage", 129, Damage::Garbage, false, {0, 4}},
-    {"setup data garbage", 130, Damage::Garbage, false, {1}},
-    {"system index missing", 131, Damage::Removed, false, {2, 5}},
-    {"system data garbage", 132, Damage::Garbage, false, {3}},
-    {"setup index garbage, silent", 129, Damage::Garbage, true, {0, 4}},
+    {"setup index garbage", 129, Damage::Garbage, false, {0, 4}, nullptr},
+    {"setup data garbage", 130, Damage::Garbage, false, {1}, L"setupdir.qvai"},
+    {"system index missing", 131, Damage::Removed, false, {2, 5}, nullptr},
+    {"system data garbage", 132, Damage::Garbage, false, {3}, L"windir.qvai"},
+    {"setup index garbage, silent", 129, Damage::Garbage, true, {0, 4}, nullptr},
 };
 
 const DamageCase kIndexCases[] = {
-    {"setup index banner", 129, Damage::BadBanner, false, {4}},
-    {"system index banner", 131, Damage::BadBanner, false, {5}},
+    {"setup index banner", 129, Damage::BadBanner, false, {4}, nullptr},
+    {"system index banner", 131, Damage::BadBanner, false, {5}, nullptr},
 };
+
+// The entry names of a container index, as the installer shows them.
+std::vector<std::wstring> EntryNames(const std::wstring& indexPath)
+{
+    char narrow[MAX_PATH * 2] = {};
+    WideCharToMultiByte(CP_ACP, 0, indexPath.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
+    ContainerIndex index;
+    std::vector<std::wstring> names;
+    if (!LoadContainerIndex(narrow, index))
+        return names;
+    for (index.First(); !index.AtEnd(); index.Next()) {
+        const std::string& name = index.Current().name;
+        wchar_t wide[MAX_PATH * 2] = {};
+        MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide, MAX_PATH * 2);
+        names.push_back(wide);
+    }
+    return names;
+}
 
 std::vector<char> ReadWholeFile(const std::wstring& path)
 {
@@ -198,7 +222,27 @@ protected:
             EXPECT_EQ(window, box.owner);
             ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
         }
-        ASSERT_EQ("", setup::WaitForState(installer, window, State::Finished, kInstallTimeout));
+        // The entries of an unreadable container, each reported once, in key
+        // order, by a box without owner; nothing of them is written.
+        std::vector<std::wstring> reported;
+        for (;;) {
+            std::string why = setup::WaitForState(installer, window, State::Finished, kInstallTimeout);
+            if (why.empty())
+                break;
+            ui::MessageBoxInfo box;
+            ASSERT_TRUE(setup::WaitForMessageBox(installer, window, kStateTimeout, &box)) << why;
+            ASSERT_EQ(L"QVA解压错误!", box.caption) << why;
+            EXPECT_EQ(nullptr, box.owner);
+            reported.push_back(box.text);
+            ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
+        }
+        if (damage.unreadableIndex) {
+            std::vector<std::wstring> entries = EntryNames(setup::TempFolder() + damage.unreadableIndex);
+            EXPECT_FALSE(entries.empty());
+            EXPECT_EQ(entries, reported);
+        } else {
+            EXPECT_TRUE(reported.empty());
+        }
         ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
         ExpectEnds();
     }

@@ -89,8 +89,9 @@ TEST_F(UnpackTest, DecoderErrorsAreReportedAndLeaveAnEmptyTarget)
 
     // Damage inside the stream: an error or wrong bytes, never a crash; an error leaves nothing.
     reporter_.diagnostics.clear();
-    if (!Unpack(corruptMiddle, temp_ / "out"))
+    if (!Unpack(corruptMiddle, temp_ / "out")) {
         EXPECT_EQ(ReadBytes(temp_ / "out"), "");
+    }
 }
 
 TEST_F(UnpackTest, ATargetThatCannotBeCreatedFailsBeforeDecoding)

@@ -5,7 +5,7 @@
 
 #include "child_process.h"
 #include "install/install_stop_list.h"
-#include "process.h"
+#include "processes.h"
 #include "support.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "child_process.h"
 #include "close_lock_holders.h"
 #include "lock_detection.h"
-#include "process.h"
+#include "processes.h"
 #include "support.h"
 
 namespace {
