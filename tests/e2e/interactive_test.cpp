@@ -7,6 +7,23 @@ namespace {
 
 using setup::State;
 
+std::wstring WithoutTrailingBackslash(std::wstring path)
+{
+    while (!path.empty() && path.back() == L'\\')
+        path.pop_back();
+    return path;
+}
+
+// The journal line of the first start of program (a path), or null.
+const setup::JournalLine* FindStart(const std::vector<setup::JournalLine>& journal, const std::wstring& program)
+{
+    for (const setup::JournalLine& line : journal) {
+        if (!lstrcmpiW(line.program.c_str(), program.c_str()))
+            return &line;
+    }
+    return nullptr;
+}
+
 class Interactive : public SetupScenario {};
 
 TEST_F(Interactive, ReadyInstallingFinishedThenFinishEnds)
@@ -17,6 +34,15 @@ TEST_F(Interactive, ReadyInstallingFinishedThenFinishEnds)
     std::wstring licence = ShellFolder(CSIDL_COMMON_APPDATA) + L"\\suwellreader\\lic";
     ASSERT_TRUE(PlaceFile(profile + L"旧配置\\设置.xml"));
     ASSERT_TRUE(PlaceFile(licence));
+
+    // A client of an earlier installation still runs from the installation
+    // folder; it is stopped before its files are written.
+    const std::wstring folder = setup::InstallFolder();
+    ASSERT_TRUE(CopyTo(StubProgram(), folder + L"Tolvane.exe"));
+    ui::Process earlier;
+    ASSERT_TRUE(earlier.Start(folder + L"Tolvane.exe", L"--stub-stay"));
+    ASSERT_TRUE(ui::WaitFor([] { return !setup::ReadJournal().empty(); }, kStateTimeout));
+    setup::ClearJournal();
 
     HWND window = StartWindowed();
     ASSERT_NE(nullptr, window);
@@ -36,9 +62,34 @@ TEST_F(Interactive, ReadyInstallingFinishedThenFinishEnds)
     EXPECT_TRUE(setup::FileExists(profile + L"propertytemplate"));
     EXPECT_FALSE(setup::FileExists(licence));
     EXPECT_TRUE(installer.Running());
+    EXPECT_TRUE(earlier.WaitForExit(0));
 
+    // Both containers were written, Chinese names as they are.
+    for (const wchar_t* name : {L"Tolvane.exe", L"使用说明.txt", L"OESRPC_win32\\SwOESServer.exe",
+                                L"Reader_Pro\\propertytemplate\\印章\\签章模板.xml"})
+        EXPECT_GT(setup::FileSize(folder + name), 0) << ui::Utf8(name);
+    EXPECT_GT(setup::FileSize(ShellFolder(CSIDL_SYSTEM) + L"\\TolvaneKelm\\skf.ini"), 0);
+
+    // Finish starts the client in the installation folder and the reader server, then ends.
     ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
     ExpectEnds();
+    const std::wstring client = folder + L"Tolvane.exe";
+    const std::wstring server = folder + L"OESRPC_win32\\SwOESServer.exe";
+    std::vector<setup::JournalLine> journal;
+    EXPECT_TRUE(ui::WaitFor(
+        [&] {
+            journal = setup::ReadJournal();
+            return FindStart(journal, client) && FindStart(journal, server);
+        },
+        kStateTimeout));
+    if (const setup::JournalLine* line = FindStart(journal, client)) {
+        EXPECT_EQ(L"NoRunGUI", line->commandLine);
+        EXPECT_EQ(0, lstrcmpiW(WithoutTrailingBackslash(folder).c_str(),
+                               WithoutTrailingBackslash(line->folder).c_str()))
+            << ui::Utf8(line->folder);
+    }
+    if (const setup::JournalLine* line = FindStart(journal, server))
+        EXPECT_EQ(L"", line->commandLine);
 }
 
 TEST_F(Interactive, CancelBeforeInstallAsksNoKeepsYesEnds)

@@ -3,15 +3,19 @@
 //   tolvane-uidriver journey SETUP [OPTION]
 //       Runs SETUP with OPTION (none: an interactive run, in which the driver
 //       clicks Install and Finish), answers message boxes with OK, and prints
-//       the window's states, the boxes, the temporary payload files and the
-//       stubs' journal.
+//       the window's states, the boxes, the temporary payload files, the
+//       installed tree and the stubs' journal.
 //   tolvane-uidriver screenshots SETUP FOLDER
 //       Runs SETUP interactively and saves ready.bmp, installing.bmp and
 //       finished.bmp of its window in FOLDER.
 //
 // SETUP and FOLDER may be host paths (/...) or Windows paths.
 #include <cstdio>
+#include <map>
 #include <string>
+
+#include "container.h"
+#include "entry.h"
 
 #include "setup_window.h"
 #include "ui_driver.h"
@@ -49,25 +53,84 @@ std::string OneLine(const std::wstring& text)
     return out;
 }
 
-// Files and bytes below a folder.
-void CountFiles(const std::wstring& folder, long long* files, long long* bytes)
+// Every file below folder (ending with "\\") by its path relative to it, with its size.
+void ListFiles(const std::wstring& folder, const std::wstring& prefix, std::map<std::wstring, long long>& files)
 {
     WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &data);
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE)
         return;
     do {
         std::wstring name = data.cFileName;
         if (name == L"." || name == L"..")
             continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            CountFiles(folder + L"\\" + name, files, bytes);
-        } else {
-            ++*files;
-            *bytes += (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        }
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListFiles(folder + name + L"\\", prefix + name + L"\\", files);
+        else
+            files[prefix + name] = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     } while (FindNextFileW(find, &data));
     FindClose(find);
+}
+
+std::wstring WideOfAnsi(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    wide.resize(n > 0 ? n - 1 : 0);
+    return wide;
+}
+
+std::string AnsiOfWide(const std::wstring& text)
+{
+    std::string narrow(text.size() * 2 + 1, '\0');
+    int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &narrow[0], static_cast<int>(narrow.size()), nullptr,
+                                nullptr);
+    narrow.resize(n > 0 ? n - 1 : 0);
+    return narrow;
+}
+
+void PrintFileLine(const std::wstring& rel, long long size)
+{
+    char line[64];
+    std::snprintf(line, sizeof line, "  %12s  ", size < 0 ? "missing" : std::to_string(size).c_str());
+    Print(line + ui::Utf8(rel) + "\n");
+}
+
+// The installed tree: every file of the installation folder, and the files
+// of the system container (named by its index in the temporary folder) in
+// the system folder.
+void PrintInstalledTree()
+{
+    std::wstring installFolder = setup::InstallFolder();
+    std::map<std::wstring, long long> files;
+    ListFiles(installFolder, L"", files);
+    long long bytes = 0;
+    for (const auto& file : files)
+        bytes += file.second;
+    if (!setup::FileExists(installFolder)) {
+        Print("installation folder " + ui::Utf8(installFolder) + ": missing\n");
+    } else {
+        Print("installation folder " + ui::Utf8(installFolder) + ": " + std::to_string(files.size()) + " files, " +
+              std::to_string(bytes) + " bytes\n");
+        for (const auto& file : files)
+            PrintFileLine(file.first, file.second);
+    }
+
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    ContainerIndex index;
+    if (!LoadContainerIndex(AnsiOfWide(setup::TempFolder() + L"windir.qvai"), index)) {
+        Print("system folder: no system container index\n");
+        return;
+    }
+    Print("system folder " + ui::Utf8(system) + "\\, files of the system container:\n");
+    for (index.First(); !index.AtEnd(); index.Next()) {
+        std::string rel;
+        if (!EntryRelativePath(index.Current().name, rel))
+            continue;
+        std::wstring wideRel = WideOfAnsi(rel);
+        PrintFileLine(wideRel, setup::FileSize(std::wstring(system) + L"\\" + wideRel));
+    }
 }
 
 int Journey(const std::wstring& program, const std::wstring& option)
@@ -136,17 +199,16 @@ int Journey(const std::wstring& program, const std::wstring& option)
         Print(line);
     }
 
-    std::wstring installFolder = setup::InstallFolder();
-    if (setup::FileExists(installFolder)) {
-        long long files = 0, bytes = 0;
-        CountFiles(installFolder.substr(0, installFolder.size() - 1), &files, &bytes);
-        Print("installation folder " + ui::Utf8(installFolder) + ": " + std::to_string(files) + " files, " +
-              std::to_string(bytes) + " bytes\n");
-    } else {
-        Print("installation folder " + ui::Utf8(installFolder) + ": missing\n");
-    }
+    PrintInstalledTree();
 
+    // The programs started last (the finish actions) may still be starting.
     std::vector<setup::JournalLine> journal = setup::ReadJournal();
+    for (DWORD quiet = 0, waited = 0; quiet < 1000 && waited < 10000; waited += 100) {
+        Sleep(100);
+        std::vector<setup::JournalLine> now = setup::ReadJournal();
+        quiet = now.size() == journal.size() ? quiet + 100 : 0;
+        journal = now;
+    }
     Print("programs started (" + ui::Utf8(setup::JournalPath()) + "): " + (journal.empty() ? "none\n" : "\n"));
     for (const setup::JournalLine& line : journal)
         Print("  " + ui::Utf8(line.program) + (line.commandLine.empty() ? "" : "  " + ui::Utf8(line.commandLine)) +
