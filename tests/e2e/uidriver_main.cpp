@@ -7,7 +7,8 @@
 //       installed tree and the stubs' journal.
 //   tolvane-uidriver screenshots SETUP FOLDER
 //       Runs SETUP interactively and saves ready.bmp, installing.bmp and
-//       finished.bmp of its window in FOLDER.
+//       finished.bmp of its window in FOLDER; then ends the installer
+//       (without its finish actions).
 //
 // SETUP and FOLDER may be host paths (/...) or Windows paths.
 #include <cstdio>
@@ -252,8 +253,9 @@ int Screenshots(const std::wstring& program, const std::wstring& folder)
         if (shot.state == State::Ready)
             ui::ClickButton(window, setup::kInstall);
     }
-    ui::ClickButton(window, setup::kCancelFinish);
-    installer.WaitForExit(15000);
+    // Finish would start the installed client and the reader server, which
+    // keep running (and with them the virtual desktop): end the installer instead.
+    installer.Terminate();
     return 0;
 }
 
