@@ -51,6 +51,55 @@ std::wstring ShellFolder(int csidl)
     return buffer;
 }
 
+namespace {
+
+std::wstring WithoutTrailingBackslash(std::wstring path)
+{
+    while (!path.empty() && path.back() == L'\\')
+        path.pop_back();
+    return path;
+}
+
+// The journal line of the first start of program (a path), or null.
+const setup::JournalLine* FindStart(const std::vector<setup::JournalLine>& journal, const std::wstring& program)
+{
+    for (const setup::JournalLine& line : journal) {
+        if (!lstrcmpiW(line.program.c_str(), program.c_str()))
+            return &line;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string WaitForFinishActions()
+{
+    const std::wstring folder = setup::InstallFolder();
+    const std::wstring client = folder + L"Tolvane.exe";
+    const std::wstring server = folder + L"OESRPC_win32\\SwOESServer.exe";
+    std::vector<setup::JournalLine> journal;
+    ui::WaitFor(
+        [&] {
+            journal = setup::ReadJournal();
+            return FindStart(journal, client) && FindStart(journal, server);
+        },
+        kStateTimeout);
+    std::string why;
+    const setup::JournalLine* started = FindStart(journal, client);
+    if (!started)
+        why += "the client was not started\n";
+    else if (started->commandLine != L"NoRunGUI" ||
+             lstrcmpiW(WithoutTrailingBackslash(started->folder).c_str(), WithoutTrailingBackslash(folder).c_str()))
+        why += "the client was started with \"" + ui::Utf8(started->commandLine) + "\" in " +
+               ui::Utf8(started->folder) + "\n";
+    started = FindStart(journal, server);
+    if (!started)
+        why += "the reader server was not started\n";
+    else if (!started->commandLine.empty())
+        why += "the reader server was started with \"" + ui::Utf8(started->commandLine) + "\"\n";
+    return why;
+}
+
 void SetupScenario::SetUp()
 {
     if (!setup::FileExists(SetupProgram()))

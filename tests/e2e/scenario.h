@@ -33,6 +33,12 @@ bool PlaceFile(const std::wstring& path);
 // A shell folder (CSIDL_...), without a trailing backslash.
 std::wstring ShellFolder(int csidl);
 
+// Waits until the stubs' journal shows the finish actions: the client
+// "Tolvane.exe" started with "NoRunGUI" in the installation folder, and the
+// reader server started without parameters. Returns an empty text, or what
+// is missing or wrong.
+std::string WaitForFinishActions();
+
 class SetupScenario : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -179,6 +179,24 @@ bool AnswerMessageBox(const MessageBoxInfo& box, int answer, DWORD timeoutMs)
     return WaitFor([&] { return !IsWindow(box.window) || !IsWindowVisible(box.window); }, timeoutMs);
 }
 
+void ListFiles(const std::wstring& folder, const std::wstring& prefix, std::map<std::wstring, std::wstring>& files)
+{
+    WIN32_FIND_DATAW item{};
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &item);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::wstring name = item.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListFiles(folder + name + L"\\", prefix + name + L"\\", files);
+        else
+            files[prefix + name] = folder + name;
+    } while (FindNextFileW(find, &item));
+    FindClose(find);
+}
+
 bool CaptureWindow(HWND window, const std::wstring& bmpPath)
 {
     RECT rect;

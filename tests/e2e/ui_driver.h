@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,10 @@ bool AnswerMessageBox(const MessageBoxInfo& box, int answer, DWORD timeoutMs = 5
 
 // Saves what the screen shows of a window as a 24-bit BMP file.
 bool CaptureWindow(HWND window, const std::wstring& bmpPath);
+
+// Every file below folder (ending with "\\"), by prefix + its path relative
+// to folder, with its full path.
+void ListFiles(const std::wstring& folder, const std::wstring& prefix, std::map<std::wstring, std::wstring>& files);
 
 // Text helpers.
 std::string Utf8(const std::wstring& text);

@@ -54,25 +54,6 @@ std::string OneLine(const std::wstring& text)
     return out;
 }
 
-// Every file below folder (ending with "\\") by its path relative to it, with its size.
-void ListFiles(const std::wstring& folder, const std::wstring& prefix, std::map<std::wstring, long long>& files)
-{
-    WIN32_FIND_DATAW data;
-    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ListFiles(folder + name + L"\\", prefix + name + L"\\", files);
-        else
-            files[prefix + name] = (static_cast<long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-}
-
 std::wstring WideOfAnsi(const std::string& text)
 {
     std::wstring wide(text.size() + 1, L'\0');
@@ -103,18 +84,18 @@ void PrintFileLine(const std::wstring& rel, long long size)
 void PrintInstalledTree()
 {
     std::wstring installFolder = setup::InstallFolder();
-    std::map<std::wstring, long long> files;
-    ListFiles(installFolder, L"", files);
+    std::map<std::wstring, std::wstring> files;
+    ui::ListFiles(installFolder, L"", files);
     long long bytes = 0;
     for (const auto& file : files)
-        bytes += file.second;
+        bytes += setup::FileSize(file.second);
     if (!setup::FileExists(installFolder)) {
         Print("installation folder " + ui::Utf8(installFolder) + ": missing\n");
     } else {
         Print("installation folder " + ui::Utf8(installFolder) + ": " + std::to_string(files.size()) + " files, " +
               std::to_string(bytes) + " bytes\n");
         for (const auto& file : files)
-            PrintFileLine(file.first, file.second);
+            PrintFileLine(file.first, setup::FileSize(file.second));
     }
 
     wchar_t system[MAX_PATH] = {};

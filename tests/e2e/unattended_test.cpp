@@ -2,6 +2,8 @@
 // command lines that are not options.
 #include "scenario.h"
 
+#include <initializer_list>
+
 namespace e2e {
 namespace {
 
@@ -25,21 +27,31 @@ std::string Boxes(const setup::RunRecord& record)
     return out;
 }
 
-TEST_F(Unattended, SilentRunsWithoutWindowAndEndsByItself)
+// A run without a person: it installs, runs the finish actions and ends with
+// code 0, asking nothing; the window is shown or not.
+void RunsAndEndsByItself(std::initializer_list<const wchar_t*> options, bool windowShown)
 {
-    for (const wchar_t* option : {L"-s", L"-S"}) {
+    for (const wchar_t* option : options) {
         SCOPED_TRACE(ui::Utf8(option));
         setup::DeleteTemporaryPayload();
+        setup::ClearJournal();
+        ui::Process installer;
         ASSERT_TRUE(installer.Start(SetupProgram(), option));
         setup::RunRecord run = setup::WatchUntilExit(installer, kInstallTimeout, nullptr);
         EXPECT_TRUE(run.exited);
         EXPECT_EQ(0u, run.exitCode);
-        EXPECT_FALSE(run.windowShown);
+        EXPECT_EQ(windowShown, run.windowShown);
         EXPECT_EQ("", Boxes(run));
         EXPECT_TRUE(Contains(run.states, State::Installing));
         for (const wchar_t* name : setup::kPayloadFiles)
             EXPECT_GT(setup::FileSize(setup::TempFolder() + name), 0) << ui::Utf8(name);
+        EXPECT_EQ("", WaitForFinishActions());
     }
+}
+
+TEST_F(Unattended, SilentRunsWithoutWindowAndEndsByItself)
+{
+    RunsAndEndsByItself({L"-s", L"-S"}, false);
 }
 
 TEST_F(Unattended, SilentTrayClickShowsWindowWithCancelDisabled)
@@ -62,19 +74,7 @@ TEST_F(Unattended, SilentTrayClickShowsWindowWithCancelDisabled)
 
 TEST_F(Unattended, FixShowsWindowRunsAndEndsByItself)
 {
-    for (const wchar_t* option : {L"-fix", L"-fixfile"}) {
-        SCOPED_TRACE(ui::Utf8(option));
-        setup::DeleteTemporaryPayload();
-        ASSERT_TRUE(installer.Start(SetupProgram(), option));
-        setup::RunRecord run = setup::WatchUntilExit(installer, kInstallTimeout, nullptr);
-        EXPECT_TRUE(run.exited);
-        EXPECT_EQ(0u, run.exitCode);
-        EXPECT_TRUE(run.windowShown);
-        EXPECT_EQ("", Boxes(run));
-        EXPECT_TRUE(Contains(run.states, State::Installing));
-        for (const wchar_t* name : setup::kPayloadFiles)
-            EXPECT_GT(setup::FileSize(setup::TempFolder() + name), 0) << ui::Utf8(name);
-    }
+    RunsAndEndsByItself({L"-fix", L"-fixfile"}, true);
 }
 
 TEST_F(Unattended, SecondInstanceEndsAtOnceWithoutWindow)

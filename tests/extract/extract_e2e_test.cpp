@@ -19,25 +19,6 @@ namespace {
 
 constexpr DWORD kBoxWaitMs = 30000;
 
-// Every file below folder (wide, ending with "\"), by its path relative to it.
-void ListFiles(const std::wstring& folder, const std::wstring& prefix, std::map<std::wstring, std::wstring>& files)
-{
-    WIN32_FIND_DATAW item{};
-    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &item);
-    if (find == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        std::wstring name = item.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ListFiles(folder + name + L"\\", prefix + name + L"\\", files);
-        else
-            files[prefix + name] = folder + name;
-    } while (FindNextFileW(find, &item));
-    FindClose(find);
-}
-
 std::string ReadWide(const std::wstring& path)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
@@ -225,8 +206,8 @@ TEST_F(ExtractE2eTest, TheSamplePayloadLandsWithItsNamesAndBytesAndASecondRunRew
     for (const auto& [source, target] : {std::make_pair(payload + L"\\setupdir\\", Widen(install_)),
                                          std::make_pair(payload + L"\\windir\\", Widen(system_))}) {
         std::map<std::wstring, std::wstring> expected, installed;
-        ListFiles(source, L"", expected);
-        ListFiles(target, L"", installed);
+        ui::ListFiles(source, L"", expected);
+        ui::ListFiles(target, L"", installed);
         ASSERT_FALSE(expected.empty());
         ASSERT_EQ(installed.size(), expected.size());
         for (const auto& [rel, path] : expected) {
@@ -240,8 +221,8 @@ TEST_F(ExtractE2eTest, TheSamplePayloadLandsWithItsNamesAndBytesAndASecondRunRew
 
     // Every file gets an old timestamp; a second run must leave them all alone.
     std::map<std::wstring, std::wstring> all;
-    ListFiles(Widen(install_), L"", all);
-    ListFiles(Widen(system_), L"sys\\", all);
+    ui::ListFiles(Widen(install_), L"", all);
+    ui::ListFiles(Widen(system_), L"sys\\", all);
     const FILETIME old = {0x2AC00000, 0x01C0E3A6};  // 2001
     for (const auto& file : all)
         ASSERT_TRUE(SetLastWrite(file.second, old)) << ui::Utf8(file.first);
