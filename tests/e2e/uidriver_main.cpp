@@ -84,18 +84,19 @@ void PrintFileLine(const std::wstring& rel, long long size)
 void PrintInstalledTree()
 {
     std::wstring installFolder = setup::InstallFolder();
-    std::map<std::wstring, std::wstring> files;
-    ui::ListFiles(installFolder, L"", files);
-    long long bytes = 0;
-    for (const auto& file : files)
-        bytes += setup::FileSize(file.second);
     if (!setup::FileExists(installFolder)) {
         Print("installation folder " + ui::Utf8(installFolder) + ": missing\n");
     } else {
-        Print("installation folder " + ui::Utf8(installFolder) + ": " + std::to_string(files.size()) + " files, " +
+        std::map<std::wstring, std::wstring> paths;
+        ui::ListFiles(installFolder, L"", paths);
+        std::map<std::wstring, long long> sizes;
+        long long bytes = 0;
+        for (const auto& file : paths)
+            bytes += sizes[file.first] = setup::FileSize(file.second);
+        Print("installation folder " + ui::Utf8(installFolder) + ": " + std::to_string(sizes.size()) + " files, " +
               std::to_string(bytes) + " bytes\n");
-        for (const auto& file : files)
-            PrintFileLine(file.first, setup::FileSize(file.second));
+        for (const auto& file : sizes)
+            PrintFileLine(file.first, file.second);
     }
 
     wchar_t system[MAX_PATH] = {};
