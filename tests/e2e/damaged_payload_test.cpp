@@ -223,7 +223,7 @@ protected:
             ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
         }
         // The entries of an unreadable container, each reported once, in key
-        // order, by a box without owner; nothing of them is written.
+        // order, by a box without owner.
         std::vector<std::wstring> reported;
         for (;;) {
             std::string why = setup::WaitForState(installer, window, State::Finished, kInstallTimeout);
