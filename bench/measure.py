@@ -4,6 +4,7 @@
     measure.py QVAPACK CACHE_DIR
 CACHE_DIR holds setupdir.qvai, setupdir.qvas and setupdir.qvas.lzma.
 """
+import filecmp
 import os
 import shutil
 import subprocess
@@ -43,7 +44,7 @@ def main():
     with open(out_a, "wb") as sink:
         rows.append(("(a) xz --format=lzma -d (reference)",) + run("xz", ["xz", "--format=lzma", "-dc", lzma], sink))
     rows.append(("(b) installer unpacking",) + run("unpack", [qvapack, "unpack", lzma, out_b]))
-    if not filecmp_equal(out_a, out_b):
+    if not filecmp.cmp(out_a, out_b, shallow=False):
         sys.exit("bench: (a) and (b) differ")
     rows.append(("(c) first extraction, verified",) + run("extract", [qvapack, "extract", index, dest],
                                                            stdout=subprocess.DEVNULL))
@@ -67,11 +68,6 @@ def main():
     print(f"RSS (b)           = {rows[1][2]:6.1f} MiB   (dictionary 16 MiB plus buffers)")
     print(f"RSS (c) / largest = {rows[2][2] * 1048576 / largest:5.2f}   (target about 2 or less)")
     drop(work)
-
-
-def filecmp_equal(x, y):
-    import filecmp
-    return filecmp.cmp(x, y, shallow=False)
 
 
 if __name__ == "__main__":

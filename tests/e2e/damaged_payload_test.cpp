@@ -46,18 +46,12 @@ const DamageCase kIndexCases[] = {
 // The entry names of a container index, as the installer shows them.
 std::vector<std::wstring> EntryNames(const std::wstring& indexPath)
 {
-    char narrow[MAX_PATH * 2] = {};
-    WideCharToMultiByte(CP_ACP, 0, indexPath.c_str(), -1, narrow, sizeof narrow, nullptr, nullptr);
     ContainerIndex index;
     std::vector<std::wstring> names;
-    if (!LoadContainerIndex(narrow, index))
+    if (!LoadContainerIndex(ui::Ansi(indexPath), index))
         return names;
-    for (index.First(); !index.AtEnd(); index.Next()) {
-        const std::string& name = index.Current().name;
-        wchar_t wide[MAX_PATH * 2] = {};
-        MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide, MAX_PATH * 2);
-        names.push_back(wide);
-    }
+    for (index.First(); !index.AtEnd(); index.Next())
+        names.push_back(ui::FromAnsi(index.Current().name));
     return names;
 }
 

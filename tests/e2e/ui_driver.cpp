@@ -246,24 +246,48 @@ bool CaptureWindow(HWND window, const std::wstring& bmpPath)
     return ok;
 }
 
-std::string Utf8(const std::wstring& text)
+namespace {
+
+std::string NarrowIn(UINT codePage, const std::wstring& text)
 {
     if (text.empty())
         return std::string();
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), nullptr, 0, nullptr, nullptr);
+    int size = WideCharToMultiByte(codePage, 0, text.data(), (int)text.size(), nullptr, 0, nullptr, nullptr);
     std::string out(size, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), &out[0], size, nullptr, nullptr);
+    WideCharToMultiByte(codePage, 0, text.data(), (int)text.size(), &out[0], size, nullptr, nullptr);
     return out;
+}
+
+std::wstring WideFrom(UINT codePage, const std::string& text)
+{
+    if (text.empty())
+        return std::wstring();
+    int size = MultiByteToWideChar(codePage, 0, text.data(), (int)text.size(), nullptr, 0);
+    std::wstring out(size, L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), (int)text.size(), &out[0], size);
+    return out;
+}
+
+}  // namespace
+
+std::string Utf8(const std::wstring& text)
+{
+    return NarrowIn(CP_UTF8, text);
 }
 
 std::wstring FromUtf8(const std::string& text)
 {
-    if (text.empty())
-        return std::wstring();
-    int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), (int)text.size(), nullptr, 0);
-    std::wstring out(size, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), (int)text.size(), &out[0], size);
-    return out;
+    return WideFrom(CP_UTF8, text);
+}
+
+std::string Ansi(const std::wstring& text)
+{
+    return NarrowIn(CP_ACP, text);
+}
+
+std::wstring FromAnsi(const std::string& text)
+{
+    return WideFrom(CP_ACP, text);
 }
 
 std::wstring WindowsPathOfHost(const std::string& hostPath)

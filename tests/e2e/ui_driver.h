@@ -86,6 +86,9 @@ void ListFiles(const std::wstring& folder, const std::wstring& prefix, std::map<
 // Text helpers.
 std::string Utf8(const std::wstring& text);
 std::wstring FromUtf8(const std::string& text);
+// The ANSI code page (936 under zh_CN), as the installer's narrow text is.
+std::string Ansi(const std::wstring& text);
+std::wstring FromAnsi(const std::string& text);
 // A host path ("/work/...") as Wine shows it to Windows programs ("Z:\work\...").
 std::wstring WindowsPathOfHost(const std::string& hostPath);
 

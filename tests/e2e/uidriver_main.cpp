@@ -54,23 +54,6 @@ std::string OneLine(const std::wstring& text)
     return out;
 }
 
-std::wstring WideOfAnsi(const std::string& text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
-    wide.resize(n > 0 ? n - 1 : 0);
-    return wide;
-}
-
-std::string AnsiOfWide(const std::wstring& text)
-{
-    std::string narrow(text.size() * 2 + 1, '\0');
-    int n = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &narrow[0], static_cast<int>(narrow.size()), nullptr,
-                                nullptr);
-    narrow.resize(n > 0 ? n - 1 : 0);
-    return narrow;
-}
-
 void PrintFileLine(const std::wstring& rel, long long size)
 {
     char line[64];
@@ -102,7 +85,7 @@ void PrintInstalledTree()
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
     ContainerIndex index;
-    if (!LoadContainerIndex(AnsiOfWide(setup::TempFolder() + L"windir.qvai"), index)) {
+    if (!LoadContainerIndex(ui::Ansi(setup::TempFolder() + L"windir.qvai"), index)) {
         Print("system folder: no system container index\n");
         return;
     }
@@ -111,7 +94,7 @@ void PrintInstalledTree()
         std::string rel;
         if (!EntryRelativePath(index.Current().name, rel))
             continue;
-        std::wstring wideRel = WideOfAnsi(rel);
+        std::wstring wideRel = ui::FromAnsi(rel);
         PrintFileLine(wideRel, setup::FileSize(std::wstring(system) + L"\\" + wideRel));
     }
 }
