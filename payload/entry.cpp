@@ -7,6 +7,7 @@
 #include "fileio.h"
 #include "report.h"
 #include "sm3.h"
+#include "tree.h"
 
 namespace {
 
@@ -55,6 +56,23 @@ bool TargetHolds(const std::string& path, const uint8_t* content, size_t size)
     return true;
 }
 
+// An empty entry has nothing to compare or rewrite: an existing target stays
+// as it is, a missing one is created empty.
+WriteResult WriteEmptyEntry(const ContainerEntry& entry, const std::string& targetPath)
+{
+    uint8_t digest[kSm3Size];
+    ComputeSm3(nullptr, 0, digest);
+    const bool verified = std::memcmp(digest, entry.digest, kSm3Size) == 0;
+    if (!verified)
+        CurrentPayloadReporter().EntryError(entry.name);
+    if (FileExists(targetPath))
+        return {WriteOutcome::Unchanged, verified};
+    File target;
+    if (!target.OpenWrite(targetPath))
+        return {WriteOutcome::OpenFailed, verified};
+    return {target.Close() ? WriteOutcome::Written : WriteOutcome::WriteFailed, verified};
+}
+
 }  // namespace
 
 bool ReadEntry(const std::string& name, uint8_t* buffer, const ContainerIndex& index, int32_t capacity)
@@ -71,7 +89,7 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
     if (!entry)
         return {WriteOutcome::Missing, true};
     if (entry->size == 0)
-        return {WriteOutcome::Empty, true};
+        return WriteEmptyEntry(*entry, targetPath);
 
     std::unique_ptr<uint8_t[]> content;
     if (entry->size > 0)

@@ -13,10 +13,9 @@ bool ReadEntry(const std::string& name, uint8_t* buffer, const ContainerIndex& i
 
 // What WriteEntry did.
 enum class WriteOutcome {
-    Written,      // the target was (re)written with the entry's content
-    Unchanged,    // the target already held exactly that content
+    Written,      // the target was (re)written with the entry's content (an empty one: created)
+    Unchanged,    // the target already held exactly that content (an empty one: it exists)
     Missing,      // no such entry
-    Empty,        // the entry has size 0: never written, target untouched
     Unreadable,   // the entry's bytes could not be read in full (reported; target left as it was)
     OpenFailed,   // the target could not be opened for writing
     WriteFailed,  // writing or closing the target failed

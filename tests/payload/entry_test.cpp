@@ -67,11 +67,18 @@ TEST_F(EntryTest, ATargetThatDiffersIsRewritten)
     }
 }
 
-TEST_F(EntryTest, EmptyOrMissingEntriesAreNotWritten)
+TEST_F(EntryTest, AnEmptyEntryCreatesAMissingTargetAndLeavesAnExistingOneAlone)
 {
+    EXPECT_EQ(Write("\\empty", temp_ / "empty"), WriteOutcome::Written);
+    EXPECT_EQ(ReadBytes(temp_ / "empty"), "");
     WriteBytes(temp_ / "empty", "old");
-    EXPECT_FALSE(WriteEntryIfChanged("\\empty", index_, temp_ / "empty"));
+    EXPECT_EQ(Write("\\empty", temp_ / "empty"), WriteOutcome::Unchanged);
     EXPECT_EQ(ReadBytes(temp_ / "empty"), "old");
+    EXPECT_TRUE(reporter_.entryErrors.empty());
+}
+
+TEST_F(EntryTest, AMissingEntryIsNotWritten)
+{
     EXPECT_FALSE(WriteEntryIfChanged("\\nothing", index_, temp_ / "nothing"));
     EXPECT_EQ(ReadBytes(temp_ / "nothing"), "<missing>");
     EXPECT_TRUE(reporter_.entryErrors.empty());

@@ -135,13 +135,17 @@ TEST_F(ExtractTest, RetriesAfterClosingLockHoldersOnlyAFewTimesThenAsks)
     EXPECT_EQ(window_.progress, (std::vector<int>{25, 50}));
 }
 
-TEST_F(ExtractTest, AnEmptyEntryIsAskedAboutInsteadOfRetriedForever)
+TEST_F(ExtractTest, AnEmptyEntryIsPassedOverWithoutAQuestionAndCounted)
 {
-    Load({{"#empty.dll", ""}}, {});
+    Load({{"#empty.dll", ""}, {"#sub\\kept.ini", ""}}, {});
+    MakeFolder(install_ + "sub");
+    WriteBytes(install_ + "sub\\kept.ini", "settings");
     Extract();
-    EXPECT_EQ(window_.closerFolders.size(), static_cast<size_t>(kLockHolderRetries));
-    EXPECT_EQ(window_.asked, (std::vector<std::string>{install_ + "empty.dll"}));
-    EXPECT_EQ(window_.progress, (std::vector<int>{50}));
+    EXPECT_TRUE(window_.closerFolders.empty());
+    EXPECT_TRUE(window_.asked.empty());
+    EXPECT_EQ(ReadBytes(install_ + "empty.dll"), "");
+    EXPECT_EQ(ReadBytes(install_ + "sub\\kept.ini"), "settings");
+    EXPECT_EQ(window_.progress, (std::vector<int>{25, 50}));
 }
 
 TEST_F(ExtractTest, SharedRuntimeFilesArePassedOverSilently)

@@ -139,9 +139,15 @@ int RunExtract(const std::vector<std::string>& args)
             MakeDirsFullPath(parent);
         const WriteResult result = WriteEntry(entry.name, index, target);
         switch (result.outcome) {
-        case WriteOutcome::Written: ++written; break;
-        case WriteOutcome::Unchanged: ++unchanged; break;
-        case WriteOutcome::Empty: ++empty; break;
+        case WriteOutcome::Written:
+        case WriteOutcome::Unchanged:
+            if (entry.size == 0)
+                ++empty;
+            else if (result.outcome == WriteOutcome::Written)
+                ++written;
+            else
+                ++unchanged;
+            break;
         default:
             Fail(target, "cannot be written");
             ++failed;
