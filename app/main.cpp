@@ -51,7 +51,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     SetPayloadReporter(&reporter);
 
     static COstrinSetupApp theApp;
-    int code = RunApplication(theApp, instance, CommandLineTail(::GetCommandLineA()));
+    theApp.m_hInstance = instance;
+    theApp.m_strCmdLine = CommandLineTail(::GetCommandLineA());
+    // The program's life is the setup window's loop, which InitInstance runs.
+    theApp.InitInstance();
     std::fflush(stdout);
-    return code;
+    return 0;
 }

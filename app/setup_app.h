@@ -2,7 +2,7 @@
 // line, and the setup window with its loop, which is the program's life.
 #pragma once
 
-#include "winapp.h"
+#include "win/winapp.h"
 
 class COstrinSetupApp : public CWinApp {
 public:

@@ -2,10 +2,13 @@
 
 #include "install/install_worker.h"
 #include "res/resource.h"
+#include "win/shell_folder.h"
+#include "win/winapp.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -86,12 +89,11 @@ BOOL COstrinSetupDlg::OnInitDialog()
 
     SetText("Halvor数字证书和电子签章客户端");
 
-    char temp[MAX_PATH + 1] = {};
-    ::GetTempPathA(MAX_PATH, temp);
-    m_strSetupIndexPath = std::string(temp) + "setupdir.qvai";
-    m_strSetupDataPath = std::string(temp) + "setupdir.qvas";
-    m_strSystemIndexPath = std::string(temp) + "windir.qvai";
-    m_strSystemDataPath = std::string(temp) + "windir.qvas";
+    const std::string temp = GetTempFolder();
+    m_strSetupIndexPath = temp + "setupdir.qvai";
+    m_strSetupDataPath = temp + "setupdir.qvas";
+    m_strSystemIndexPath = temp + "windir.qvai";
+    m_strSystemDataPath = temp + "windir.qvas";
 
     ::SetDlgItemTextA(m_hWnd, IDC_WELCOME, kWelcomeText);
 
@@ -116,6 +118,34 @@ void COstrinSetupDlg::SetProgress(int n)
 {
     ::SendMessageA(m_progress.m_hWnd, PBM_SETRANGE, 0, 0x00640000);
     ::SendMessageA(m_progress.m_hWnd, PBM_SETPOS, static_cast<WPARAM>(n), 0);
+}
+
+void COstrinSetupDlg::ShowSetupWindow(bool show)
+{
+    ShowWindow(show ? SW_SHOW : SW_HIDE);
+}
+
+int COstrinSetupDlg::ShowMessage(const char* text, const char* caption, UINT type)
+{
+    const std::string programName = caption ? std::string() : ProgramName();
+    return ::MessageBoxA(m_hWnd, text, caption ? caption : programName.c_str(), type);
+}
+
+void COstrinSetupDlg::Finish(const std::string& installFolder)
+{
+    m_strInstallFolder = installFolder;
+    SetWindowState(Finished);
+}
+
+void COstrinSetupDlg::EndProgram(UINT exitCode)
+{
+    // Ending the process is the only stop that cannot hang: a worker stopped
+    // on its own may hold the heap's, the loader's or COM's locks, which a
+    // normal exit would then wait for.
+    if (m_bSilent)
+        RemoveTrayIcon();
+    std::fflush(stdout);
+    ::TerminateProcess(::GetCurrentProcess(), exitCode);
 }
 
 void COstrinSetupDlg::SetWindowState(int state)
@@ -171,7 +201,10 @@ void COstrinSetupDlg::StartWorker()
 {
     if (m_hWorker)
         return;
-    m_hWorker.Reset(::CreateThread(nullptr, 0, &InstallWorker, this, 0, nullptr));
+    m_installRequest.reporter = this;
+    m_installRequest.silent = m_bSilent;
+    m_installRequest.payload = {m_strSetupIndexPath, m_strSetupDataPath, m_strSystemIndexPath, m_strSystemDataPath};
+    m_hWorker.Reset(::CreateThread(nullptr, 0, &InstallWorker, &m_installRequest, 0, nullptr));
 }
 
 void COstrinSetupDlg::OnCancelOrFinish()
@@ -183,10 +216,9 @@ void COstrinSetupDlg::OnCancelOrFinish()
     int answer = ::MessageBoxA(m_hWnd, "您确定要取消安装吗?", "提示", MB_YESNO | MB_ICONQUESTION);
     if (answer != IDYES)
         return;
-    if (m_hWorker) {
-        ::TerminateThread(m_hWorker.Get(), 0);
-        ::WaitForSingleObject(m_hWorker.Get(), INFINITE);
-    }
+    // The worker stops with the whole program, wherever it is.
+    if (m_hWorker)
+        EndProgram(0);
     OnOK();
 }
 

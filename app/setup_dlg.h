@@ -4,15 +4,16 @@
 // silent and fix mode it starts and finishes the installation by itself.
 #pragma once
 
-#include "dialog.h"
-#include "handles.h"
+#include "install/install_context.h"
+#include "win/dialog.h"
+#include "win/handle.h"
 
 #include <shellapi.h>
 
 #include <atomic>
 #include <string>
 
-class COstrinSetupDlg : public CDialogEx {
+class COstrinSetupDlg : public CDialogEx, public InstallReporter {
 public:
     enum State { Ready = 0, Installing = 1, Finished = 2 };
 
@@ -22,34 +23,21 @@ public:
     COstrinSetupDlg(bool silent, bool fix);
     ~COstrinSetupDlg() override;
 
-    // Worker-side reports. Called from any thread; from the worker each is a
-    // message sent to the window's thread, which waits for it to be handled.
-    void SetStatus(const char* text);
-    void SetStatus(const std::string& text) { SetStatus(text.c_str()); }
-    void SetProgress(int n);
+    // The worker's reports. From the worker each is a message sent to the
+    // window's thread, which waits for it to be handled.
+    void SetStatus(const char* text) override;
+    void SetProgress(int n) override;
+    void ShowSetupWindow(bool show) override;
+    int ShowMessage(const char* text, const char* caption, UINT type) override;
+    void Finish(const std::string& installFolder) override;
+    // Removes the notification icon and ends the process at once: nothing
+    // waits for the worker or for anything it may hold.
+    void EndProgram(UINT exitCode) override;
+
     void SetWindowState(int state);
 
     // The finish actions: start the client and the reader server, end the loop.
     void RunFinishActions();
-
-    // Read by the worker; the window's thread does not change them while it runs.
-    HICON m_hIcon;
-    std::atomic<int> m_nState{Ready};
-    ScopedHandle m_hWorker;
-    CStatic m_title;
-    CProgressCtrl m_progress;
-    std::string m_strSetupIndexPath;
-    std::string m_strSetupDataPath;
-    std::string m_strSystemIndexPath;
-    std::string m_strSystemDataPath;
-    // Written by the worker just before it switches the window to Finished.
-    std::string m_strInstallFolder;
-    CEdit m_status;
-    CButton m_runNow;
-    bool m_bSilent;
-    bool m_bFix;
-    CButton m_createShortcuts;
-    NOTIFYICONDATAA m_nid{};
 
 protected:
     BOOL OnInitDialog() override;
@@ -69,5 +57,25 @@ private:
     void ShowTrayBalloon(const char* text, UINT timeout);
     void RemoveTrayIcon();
 
-    ScopedFont m_titleFont;
+    HICON m_hIcon;
+    std::atomic<int> m_nState{Ready};
+    KernelHandle m_hWorker;
+    CStatic m_title;
+    CProgressCtrl m_progress;
+    std::string m_strSetupIndexPath;
+    std::string m_strSetupDataPath;
+    std::string m_strSystemIndexPath;
+    std::string m_strSystemDataPath;
+    // Set by the worker just before it switches the window to Finished.
+    std::string m_strInstallFolder;
+    CEdit m_status;
+    CButton m_runNow;
+    bool m_bSilent;
+    bool m_bFix;
+    CButton m_createShortcuts;
+    NOTIFYICONDATAA m_nid{};
+
+    // What the worker is started with; lives as long as the window.
+    InstallRequest m_installRequest;
+    GdiObject m_titleFont;
 };

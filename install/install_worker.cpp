@@ -1,23 +1,22 @@
-// The installation, in its fixed order. Every step is attempted; a failed
-// step never stops the sequence. Steps report through the window's status
-// line and progress bar; message boxes are owned by the window.
+// The installation, in its fixed order. Steps report through the window's
+// status line and progress bar; message boxes are owned by the window.
 #include "install_worker.h"
 
-#include "app/setup_dlg.h"
+#include "close_programs.h"
+#include "extraction_window.h"
 #include "install_folder.h"
 #include "install_stop_list.h"
 #include "payload_resources.h"
-#include "proc/close_lock_holders.h"
 #include "proc/notification_area.h"
 #include "proc/processes.h"
 #include "reader_profile.h"
+#include "res/resource.h"
+#include "win/reg_key.h"
 
 #include "container.h"
-#include "extract_window.h"
 #include "tree.h"
 
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -29,14 +28,14 @@ constexpr const char* BrowserImageNames[] = {"iexplore.exe", "360se.exe", "thewo
 struct PayloadResource {
     int code;
     int resourceId;
-    std::string COstrinSetupDlg::*targetPath;
+    std::string PayloadPaths::*targetPath;
 };
 
 constexpr PayloadResource PayloadResources[] = {
-    {0, 129, &COstrinSetupDlg::m_strSetupIndexPath},
-    {1, 130, &COstrinSetupDlg::m_strSetupDataPath},
-    {2, 131, &COstrinSetupDlg::m_strSystemIndexPath},
-    {3, 132, &COstrinSetupDlg::m_strSystemDataPath},
+    {0, IDR_QVA_SETUP_INDEX, &PayloadPaths::setupIndex},
+    {1, IDR_QVA_SETUP_DATA, &PayloadPaths::setupData},
+    {2, IDR_QVA_SYSTEM_INDEX, &PayloadPaths::systemIndex},
+    {3, IDR_QVA_SYSTEM_DATA, &PayloadPaths::systemData},
 };
 
 constexpr int kSetupIndexDamaged = 4;
@@ -51,56 +50,49 @@ bool AnyBrowserRunning()
     return false;
 }
 
-void ShowCorruption(COstrinSetupDlg& window, int code)
+// No caption of its own: the box shows the program's name.
+void ShowCorruption(InstallReporter& reporter, int code)
 {
-    ::MessageBoxA(window.GetSafeHwnd(), CorruptionMessage(code).c_str(), ApplicationName().c_str(),
-                  MB_OK | MB_ICONERROR);
+    reporter.ShowMessage(CorruptionMessage(code).c_str(), nullptr, MB_OK | MB_ICONERROR);
 }
 
 bool NetFramework4Present()
 {
-    HKEY key = nullptr;
-    LONG opened = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\.NETFramework\\v4.0.30319", 0,
-                                  KEY_READ, &key);
-    if (opened != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(key);
-    return true;
+    RegKey key;
+    return key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\.NETFramework\\v4.0.30319", KEY_READ) ==
+           ERROR_SUCCESS;
 }
 
 }  // namespace
 
-DWORD WINAPI InstallWorker(LPVOID parameter)
+void RunInstallation(InstallContext& context)
 {
-    COstrinSetupDlg& window = *static_cast<COstrinSetupDlg*>(parameter);
+    InstallReporter& reporter = context.reporter;
 
     // 1. Browsers: a hint only, and not in silent mode.
-    if (AnyBrowserRunning() && !window.m_bSilent)
-        ::MessageBoxA(window.GetSafeHwnd(), "请关闭所有浏览器，点击“确定”继续安装。", "提示",
-                      MB_OK | MB_ICONINFORMATION);
+    if (AnyBrowserRunning() && !context.silent)
+        reporter.ShowMessage("请关闭所有浏览器，点击“确定”继续安装。", "提示", MB_OK | MB_ICONINFORMATION);
 
-    // 2. The two container indexes, for the whole run.
-    ContainerIndex setupIndex;
-    ContainerIndex systemIndex;
+    // 2. The two container indexes are the context's, empty until loaded.
 
     // 3. The payload resources into the temporary folder.
     for (const PayloadResource& row : PayloadResources) {
-        if (!UnpackPayloadResource(row.resourceId, window.*row.targetPath))
-            ShowCorruption(window, row.code);
+        if (!UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath))
+            ShowCorruption(reporter, row.code);
     }
 
     // 4. The indexes.
-    if (!LoadContainerIndex(window.m_strSetupIndexPath, setupIndex))
-        ShowCorruption(window, kSetupIndexDamaged);
-    if (!LoadContainerIndex(window.m_strSystemIndexPath, systemIndex))
-        ShowCorruption(window, kSystemIndexDamaged);
+    if (!LoadContainerIndex(context.payload.setupIndex, context.setupIndex))
+        ShowCorruption(reporter, kSetupIndexDamaged);
+    if (!LoadContainerIndex(context.payload.systemIndex, context.systemIndex))
+        ShowCorruption(reporter, kSystemIndexDamaged);
 
     // 5.
-    window.SetStatus("自动关闭进程");
+    reporter.SetStatus("自动关闭进程");
 
     // 6.
-    std::string installFolder = PrepareInstallFolder();
-    std::string systemFolder = SystemFolder();
+    context.installFolder = PrepareInstallFolder();
+    context.systemFolder = SystemFolder();
 
     // 7.
     for (size_t i = 0; i < InstallStopListSize; ++i)
@@ -110,20 +102,10 @@ DWORD WINAPI InstallWorker(LPVOID parameter)
     RefreshNotificationArea();
 
     // 9.
-    window.SetStatus("检查安装环境");
+    reporter.SetStatus("检查安装环境");
 
-    // 10. Each call gets its own copy of the index; the result is not used.
-    std::vector<std::string> closedPrograms;
-    {
-        LockHolderList installHolders;
-        LockHolderList systemHolders;
-        CloseLockHolders(installFolder, setupIndex, installHolders);
-        CloseLockHolders(systemFolder, systemIndex, systemHolders);
-        for (const LockHolder& holder : installHolders)
-            closedPrograms.push_back(holder.path);
-        for (const LockHolder& holder : systemHolders)
-            closedPrograms.push_back(holder.path);
-    }
+    // 10.
+    CloseProgramsHoldingFiles(context);
 
     // 11. The cleanup of earlier installations goes here.
     // 12.
@@ -131,35 +113,32 @@ DWORD WINAPI InstallWorker(LPVOID parameter)
     // 13. Pruning the log folder goes here.
 
     // 14.
-    window.ShowWindow(window.m_bSilent ? SW_HIDE : SW_SHOW);
+    reporter.ShowSetupWindow(!context.silent);
 
     // 15. Again: the cleanup may have removed the folder.
-    installFolder = PrepareInstallFolder();
+    context.installFolder = PrepareInstallFolder();
 
     // 16.
-    window.SetStatus("正在解压文件");
+    reporter.SetStatus("正在解压文件");
     {
-        SetupExtractionWindow extraction(
-            window.GetSafeHwnd(), [&window](int position) { window.SetProgress(position); },
-            [](const std::string& folder, const ContainerIndex& index) {
-                return CloseLockHoldersForRetry(folder, index);
-            });
-        ExtractContainers(installFolder, systemFolder, extraction, setupIndex, systemIndex);
+        SetupExtractionWindow extraction(reporter);
+        ExtractContainers(context.installFolder, context.systemFolder, extraction, context.setupIndex,
+                          context.systemIndex);
     }
 
     // 17. Copying the configuration files goes here.
 
     // 18.
-    window.SetStatus("设置环境变量");
+    reporter.SetStatus("设置环境变量");
     // Adding the installation folder to the search path goes here.
 
-    // 19.
-    window.SetProgress(20);
+    // 19. The bar steps back from 50.
+    reporter.SetProgress(20);
 
     // 20. The runtime libraries prerequisite (VcRuntime) goes here.
 
     // 21.
-    window.SetProgress(25);
+    reporter.SetProgress(25);
 
     // 22. .NET Framework 4, when its key is missing.
     if (!NetFramework4Present()) {
@@ -167,59 +146,64 @@ DWORD WINAPI InstallWorker(LPVOID parameter)
     }
 
     // 23.
-    window.SetProgress(30);
+    reporter.SetProgress(30);
 
     // 24.
-    ResetReaderProfile(installFolder);
+    ResetReaderProfile(context.installFolder);
 
     // 25. The root certificate prerequisites (RootCert, RootCert1) go here.
 
     // 26.
-    window.SetProgress(40);
+    reporter.SetProgress(40);
 
     // 27.
-    window.SetStatus("写入注册表");
+    reporter.SetStatus("写入注册表");
     // The registry imports go here.
 
     // 28.
-    window.SetStatus("注册控件");
-    window.SetProgress(50);
+    reporter.SetStatus("注册控件");
+    reporter.SetProgress(50);
     // The control registrations and the driver setup go here.
 
     // 29. The file associations and the PDF client shortcut go here.
 
     // 30. Virtual printer, when its setup is in the payload.
-    if (FileExists(installFolder + "DoroSetup.exe")) {
-        window.SetStatus("安装虚拟打印");
+    if (FileExists(context.installFolder + "DoroSetup.exe")) {
+        reporter.SetStatus("安装虚拟打印");
         // RunAndWait("DoroSetup.exe", "/sp- /verysilent /norestart", installFolder) goes here.
     }
 
     // 31.
-    window.SetProgress(60);
+    reporter.SetProgress(60);
 
     // 32. The uninstall entry goes here.
     // 33. The start-up entries go here.
 
     // 34.
-    window.SetProgress(70);
-    window.SetProgress(80);
+    reporter.SetProgress(70);
+    reporter.SetProgress(80);
 
     // 35. Copying the installer into the installation folder goes here.
 
     // 36.
-    window.SetProgress(100);
+    reporter.SetProgress(100);
 
     // 37.
     ::Sleep(500);
 
-    // 38.
-    window.m_strInstallFolder = installFolder;
+    // 38. The installation folder is the context's; the window gets it with step 40.
 
     // 39. Restarting the token service from closedPrograms goes here.
 
     // 40. In the unattended modes this also runs the finish actions and ends the program.
-    window.SetWindowState(COstrinSetupDlg::Finished);
+    reporter.Finish(context.installFolder);
+}
 
-    // 41. The indexes go with this frame.
+DWORD WINAPI InstallWorker(LPVOID parameter)
+{
+    const InstallRequest& request = *static_cast<const InstallRequest*>(parameter);
+    InstallContext context(*request.reporter, request.silent, request.payload);
+    RunInstallation(context);
+    // 41. The indexes go with the context.
     return 0;
 }

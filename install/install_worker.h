@@ -4,5 +4,12 @@
 
 #include <windows.h>
 
-// Thread procedure; window is the COstrinSetupDlg that started it.
-DWORD WINAPI InstallWorker(LPVOID window);
+#include "install_context.h"
+
+// Runs the installation's steps in their fixed order. Every step is
+// attempted; a failed step never stops the sequence.
+void RunInstallation(InstallContext& context);
+
+// Thread procedure; request is the InstallRequest of the window that starts
+// it, which lives as long as the window.
+DWORD WINAPI InstallWorker(LPVOID request);

@@ -27,19 +27,3 @@ std::string CorruptionMessage(int code)
     std::snprintf(text, sizeof text, "安装程序被损坏,请重新下载!\nCode=%d", code);
     return text;
 }
-
-std::string ApplicationName()
-{
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return "TolvaneSetup";
-    std::string name(path, length);
-    size_t slash = name.find_last_of("\\/");
-    if (slash != std::string::npos)
-        name.erase(0, slash + 1);
-    size_t dot = name.rfind('.');
-    if (dot != std::string::npos && dot > 0)
-        name.erase(dot);
-    return name;
-}

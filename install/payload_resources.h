@@ -9,7 +9,3 @@ bool UnpackPayloadResource(int resourceId, const std::string& targetPath);
 
 // "安装程序被损坏,请重新下载!\nCode=<code>".
 std::string CorruptionMessage(int code);
-
-// The caption of the damaged-payload box: the program's name, which is its
-// file name without folder and extension ("TolvaneSetup").
-std::string ApplicationName();

@@ -1,5 +1,7 @@
 #include "fileio.h"
 
+#include "win/path_split.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,10 +11,10 @@
 
 std::string NativePath(const std::string& path)
 {
+    // Only separators: the second byte of a double-byte character may be 0x5C too.
     std::string native = path;
-    for (char& c : native)
-        if (c == '\\')
-            c = '/';
+    for (size_t at = FindNextSeparator(native, 0); at != std::string::npos; at = FindNextSeparator(native, at + 1))
+        native[at] = '/';
     return native;
 }
 

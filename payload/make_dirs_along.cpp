@@ -1,36 +1,16 @@
 #include "extract.h"
 
 #include "fileio.h"
-
-namespace {
-
-bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
-// A lead byte of a double-byte character of code page 936: the byte after it
-// belongs to the same character, even when it is 0x5C ("\").
-bool IsLeadByte(char c)
-{
-    const unsigned char byte = static_cast<unsigned char>(c);
-    return byte >= 0x81 && byte <= 0xFE;
-}
-
-}  // namespace
+#include "win/path_split.h"
 
 bool MakeDirsAlongPath(const std::string& path)
 {
+    constexpr PathSeparators kSeparators = PathSeparators::BackslashOrSlash;
     size_t start = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        if (IsLeadByte(path[i])) {
-            ++i;
-            continue;
-        }
-        if (!IsSeparator(path[i]))
-            continue;
-        const std::string component = path.substr(start, i - start);
-        start = i + 1;
+    for (size_t at = FindNextSeparator(path, 0, kSeparators); at != std::string::npos;
+         at = FindNextSeparator(path, start, kSeparators)) {
+        const std::string component = path.substr(start, at - start);
+        start = at + 1;
         if (component.empty())
             continue;
         MakeFolder(component);  // an existing folder is fine

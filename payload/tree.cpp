@@ -5,6 +5,7 @@
 #include <new>
 
 #include "fileio.h"
+#include "win/path_split.h"
 
 namespace {
 
@@ -51,7 +52,7 @@ bool FilesEqual(const std::string& pathA, const std::string& pathB)
 
 bool ParentFolderOf(const std::string& path, std::string& out)
 {
-    size_t slash = path.rfind('\\');
+    size_t slash = FindLastSeparator(path);
     if (slash == std::string::npos)
         return false;
     out = path.substr(0, slash + 1);
@@ -63,7 +64,8 @@ bool MakeDirsFullPath(const std::string& path)
     if (path.empty() || path.size() > kMaxFullPath)
         return false;
     const std::string work = path + "\\";
-    for (size_t slash = work.find('\\'); slash != std::string::npos; slash = work.find('\\', slash + 1)) {
+    for (size_t slash = FindNextSeparator(work, 0); slash != std::string::npos;
+         slash = FindNextSeparator(work, slash + 1)) {
         const std::string prefix = work.substr(0, slash + 1);
         if (!PathExists(prefix) && !MakeFolder(prefix))
             return false;

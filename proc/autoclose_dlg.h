@@ -3,7 +3,7 @@
 // and never waits for the user.
 #pragma once
 
-#include "app/dialog.h"
+#include "win/dialog.h"
 #include "lock_holder.h"
 
 class cautoclosedlg : public CDialogEx {

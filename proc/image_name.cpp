@@ -1,5 +1,7 @@
 #include "processes.h"
 
+#include "win/path_split.h"
+
 namespace {
 
 char FoldAsciiLetter(char c)
@@ -21,13 +23,8 @@ bool EqualAsciiFolded(const std::string& a, const std::string& b)
 
 bool ImageNameMatches(const std::string& name, const std::string& path)
 {
-    std::string fileName;
-    // From the last byte back to the second: the first byte is never a separator.
-    for (size_t i = path.size(); i-- > 1;) {
-        if (path[i] == '\\' || path[i] == '/') {
-            fileName = path.substr(i + 1);
-            break;
-        }
-    }
+    // The first byte is never a separator.
+    const size_t slash = FindLastSeparator(path, PathSeparators::BackslashOrSlash);
+    const std::string fileName = slash == std::string::npos || slash == 0 ? std::string() : path.substr(slash + 1);
     return EqualAsciiFolded(fileName, name);
 }

@@ -1,6 +1,8 @@
 // A process handle, and reading the main program path of a process.
 #pragma once
 
+#include "win/handle.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -14,23 +16,11 @@ constexpr DWORD kTerminateAccess = PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION
 // Path buffers hold 259 characters and the terminating zero.
 constexpr DWORD kPathBufferSize = 260;
 
-// An opened process, closed when the owner goes. Never inherited.
-class ProcessHandle {
+// An opened process, closed when the owner goes; empty when it could not be
+// opened. Never inherited.
+class ProcessHandle : public KernelHandle {
 public:
-    ProcessHandle(DWORD access, uint32_t pid) : handle_(::OpenProcess(access, FALSE, pid)) {}
-    ~ProcessHandle()
-    {
-        if (handle_)
-            ::CloseHandle(handle_);
-    }
-    ProcessHandle(const ProcessHandle&) = delete;
-    ProcessHandle& operator=(const ProcessHandle&) = delete;
-
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-
-private:
-    HANDLE handle_;
+    ProcessHandle(DWORD access, uint32_t pid) : KernelHandle(::OpenProcess(access, FALSE, pid)) {}
 };
 
 // The ids of the running processes, in the order the system lists them: one

@@ -11,7 +11,8 @@
 #include "child_process.h"
 #include "close_lock_holders.h"
 #include "extract.h"
-#include "extract_window.h"
+#include "extraction_window.h"
+#include "owner_reporter.h"
 #include "support.h"
 #include "ui_driver.h"
 
@@ -66,11 +67,8 @@ public:
                      ContainerIndex& systemIndex)
     {
         owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-        window_ = std::make_unique<SetupExtractionWindow>(
-            owner_, [this](int n) { progress.push_back(n); },
-            [](const std::string& folder, const ContainerIndex& index) {
-                return CloseLockHoldersForRetry(folder, index);
-            });
+        reporter_ = std::make_unique<OwnerReporter>(owner_);
+        window_ = std::make_unique<SetupExtractionWindow>(*reporter_);
         thread_ = std::thread([=, &setup, &systemIndex] {
             ExtractContainers(install, system, *window_, setup, systemIndex);
             done_ = true;
@@ -131,7 +129,8 @@ public:
         return !thread_.joinable();
     }
 
-    std::vector<int> progress;
+    // What the extraction reported; read once it has ended.
+    const std::vector<int>& Progress() const { return reporter_->progress; }
 
 private:
     // The owner's thread must serve its window while the worker asks.
@@ -146,6 +145,7 @@ private:
     }
 
     HWND owner_ = nullptr;
+    std::unique_ptr<OwnerReporter> reporter_;
     std::unique_ptr<SetupExtractionWindow> window_;
     std::thread thread_;
     std::atomic<bool> done_{false};
@@ -197,9 +197,9 @@ TEST_F(ExtractE2eTest, TheSamplePayloadLandsWithItsNamesAndBytesAndASecondRunRew
     {
         WorkerExtraction run(install_, system_, setupIndex_, systemIndex_);
         ASSERT_TRUE(run.Finish(120000));
-        ASSERT_FALSE(run.progress.empty());
-        EXPECT_EQ(run.progress.size(), setupIndex_.Size() + systemIndex_.Size());
-        EXPECT_EQ(run.progress.back(), 50);
+        ASSERT_FALSE(run.Progress().empty());
+        EXPECT_EQ(run.Progress().size(), setupIndex_.Size() + systemIndex_.Size());
+        EXPECT_EQ(run.Progress().back(), 50);
     }
 
     const std::wstring payload = ui::WindowsPathOfHost(TEST_PAYLOAD_DIR);
@@ -229,7 +229,7 @@ TEST_F(ExtractE2eTest, TheSamplePayloadLandsWithItsNamesAndBytesAndASecondRunRew
     {
         WorkerExtraction again(install_, system_, setupIndex_, systemIndex_);
         ASSERT_TRUE(again.Finish(120000));
-        EXPECT_EQ(again.progress.back(), 50);
+        EXPECT_EQ(again.Progress().back(), 50);
     }
     for (const auto& file : all) {
         FILETIME now = LastWrite(file.second);
@@ -258,7 +258,7 @@ TEST_F(ExtractE2eTest, AFileHeldOpenBringsTheQuestionNoRetriesYesGoesOn)
     EXPECT_EQ(box.text, text);
     ASSERT_TRUE(run.Answer(box, IDYES));
     ASSERT_TRUE(run.Finish(kBoxWaitMs));
-    EXPECT_EQ(run.progress, (std::vector<int>{25, 50}));
+    EXPECT_EQ(run.Progress(), (std::vector<int>{25, 50}));
     EXPECT_EQ(ReadBytes(install_ + "next.txt"), "next");
     EXPECT_TRUE(holder->Running());
     holder.reset();
@@ -278,7 +278,7 @@ TEST_F(ExtractE2eTest, AnUnwritableSharedRuntimeFileIsPassedOverWithoutAQuestion
     ui::MessageBoxInfo box;
     EXPECT_FALSE(run.NextBox(box)) << ui::Utf8(box.text);
     ASSERT_TRUE(run.Finish(kBoxWaitMs));
-    EXPECT_EQ(run.progress, (std::vector<int>{16, 33, 50}));
+    EXPECT_EQ(run.Progress(), (std::vector<int>{16, 33, 50}));
     EXPECT_EQ(ReadBytes(install_ + "after.txt"), "after");
     first.reset();
     second.reset();

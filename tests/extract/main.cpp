@@ -9,7 +9,8 @@
 #include <string>
 
 #include "extract.h"
-#include "extract_window.h"
+#include "extraction_window.h"
+#include "owner_reporter.h"
 #include "support.h"
 
 namespace {
@@ -22,7 +23,8 @@ int RunFatalChild(const std::string& systemFolder)
     ContainerIndex setup, system;
     LoadContainerIndex(temp / "setupdir.qvai", setup);
     LoadContainerIndex(temp / "windir.qvai", system);
-    SetupExtractionWindow window(nullptr, nullptr, nullptr);
+    OwnerReporter reporter(nullptr);
+    SetupExtractionWindow window(reporter);
     ExtractContainers(temp / "missing\\", systemFolder, window, setup, system);
     return 7;  // never reached: the process ends with the message
 }

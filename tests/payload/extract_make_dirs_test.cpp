@@ -3,6 +3,11 @@
 #include "extract.h"
 #include "fileio.h"
 #include "support.h"
+#include "tree.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -66,34 +71,72 @@ TEST(MakeDirsAlongPath, MakesAndEntersEachFolderButNotTheFileName)
     }
 }
 
+// The names directly in folder, as the file system spells them.
 #ifdef _WIN32
-TEST(MakeDirsAlongPath, ADoubleByteCharacterEndingIn5CIsNoSeparator)
+std::vector<std::wstring> NamesIn(const std::string& folder)
 {
-    TempFolder temp;
-    ASSERT_TRUE(ChangeFolder(temp.Path()));
-    // 0x81 0x5C is one character of code page 936; its second byte is "\".
-    const std::string folder = "\x81\x5C" "dir";
-    EXPECT_TRUE(MakeDirsAlongPath(folder + "\\f.txt"));
-
-    wchar_t wide[16] = {};
-    ASSERT_EQ(MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, folder.c_str(), -1, wide, 16), 5);
     wchar_t root[MAX_PATH] = {};
-    ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, temp.Path().c_str(), -1, root, MAX_PATH), 0);
-    const std::wstring expected = std::wstring(root) + L"\\" + wide;
-    DWORD attributes = GetFileAttributesW(expected.c_str());
-    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    // Nothing else was made beside it.
+    MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, root, MAX_PATH);
+    std::vector<std::wstring> names;
     WIN32_FIND_DATAW item{};
     HANDLE find = FindFirstFileW((std::wstring(root) + L"\\*").c_str(), &item);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
-    std::vector<std::wstring> names;
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
     do {
         if (wcscmp(item.cFileName, L".") && wcscmp(item.cFileName, L".."))
             names.push_back(item.cFileName);
     } while (FindNextFileW(find, &item));
     FindClose(find);
-    EXPECT_EQ(names, std::vector<std::wstring>{wide});
-    ChangeFolder("C:\\");
+    return names;
 }
+
+// Checked as Unicode, so that a wrong code page cannot pass unnoticed.
+std::vector<std::wstring> Expected(const std::string& name936)
+{
+    wchar_t wide[64] = {};
+    MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, name936.c_str(), -1, wide, 64);
+    return {wide};
+}
+#else
+std::vector<std::string> NamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    FolderListing listing;
+    listing.Open(folder);
+    for (FolderItem item; listing.Next(item);)
+        if (item.name != "." && item.name != "..")
+            names.push_back(item.name);
+    return names;
+}
+
+std::vector<std::string> Expected(const std::string& name936) { return {name936}; }
 #endif
+
+// "乗模板" in code page 936: its first character is 0x81 0x5C, whose second byte is "\".
+const std::string kTemplates = "\x81\x5C\xC4\xA3\xB0\xE5";
+
+TEST(FolderCreation, ADoubleByteCharacterEndingIn5CMakesExactlyOneFolder)
+{
+    {
+        TempFolder temp;
+        ASSERT_TRUE(ChangeFolder(temp.Path()));
+        EXPECT_TRUE(MakeDirsAlongPath(kTemplates + "\\f.txt"));
+        EXPECT_EQ(NamesIn(temp.Path()), Expected(kTemplates));
+        ChangeFolder(temp.Path() + "\\..");
+    }
+    {
+        TempFolder temp;
+        EXPECT_TRUE(MakeDirsFullPath(temp / (kTemplates + "\\sub")));
+        EXPECT_EQ(NamesIn(temp.Path()), Expected(kTemplates));
+        EXPECT_EQ(NamesIn(temp / kTemplates), Expected("sub"));
+    }
+    {
+        TempFolder temp;
+        WriteBytes(temp / "a.xml", "template");
+        EXPECT_TRUE(CopyFileVerified(temp / "a.xml", temp / (kTemplates + "\\a.xml")));
+        EXPECT_EQ(ReadBytes(temp / (kTemplates + "\\a.xml")), "template");
+        std::string parent;
+        ASSERT_TRUE(ParentFolderOf(temp / (kTemplates + "\\a.xml"), parent));
+        EXPECT_EQ(parent, temp / (kTemplates + "\\"));
+    }
+}

@@ -44,15 +44,17 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-// A small payload folder with Chinese names, nested folders and an empty file.
+// A small payload folder with Chinese names (one whose first character is
+// 0x81 0x5C in code page 936, the second byte being "\"), nested folders and
+// an empty file.
 class PackedFolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
         src_ = temp_.Path() + "/src";
-        Shell("mkdir -p " + Quote(src_ + "/Reader_Pro/模板") + " " + Quote(src_ + "/empty-dir"));
+        Shell("mkdir -p " + Quote(src_ + "/Reader_Pro/乗模板") + " " + Quote(src_ + "/empty-dir"));
         WriteBytes(src_ + "/Tolvane.exe", RandomBytes(70000, 1));
-        WriteBytes(src_ + "/Reader_Pro/模板/属性.xml", "<template/>");
+        WriteBytes(src_ + "/Reader_Pro/乗模板/属性.xml", "<template/>");
         WriteBytes(src_ + "/readme.txt", std::string(5000, 'r'));
         WriteBytes(src_ + "/zero.bin", "");
         index_ = temp_.Path() + "/setupdir.qvai";
@@ -72,8 +74,8 @@ TEST_F(PackedFolder, ListShowsEveryEntryWithItsDigestAsOpensslComputesIt)
     ASSERT_EQ(lines.size(), 4u) << list.out;
 
     // Entries come in byte order of their code page 936 names.
-    const char* names[] = {"Reader_Pro\\模板\\属性.xml", "Tolvane.exe", "readme.txt", "zero.bin"};
-    const char* files[] = {"Reader_Pro/模板/属性.xml", "Tolvane.exe", "readme.txt", "zero.bin"};
+    const char* names[] = {"Reader_Pro\\乗模板\\属性.xml", "Tolvane.exe", "readme.txt", "zero.bin"};
+    const char* files[] = {"Reader_Pro/乗模板/属性.xml", "Tolvane.exe", "readme.txt", "zero.bin"};
     for (size_t i = 0; i < lines.size(); ++i) {
         std::istringstream fields(lines[i]);
         long size, offset;
@@ -97,7 +99,7 @@ TEST_F(PackedFolder, PackingIsDeterministicAndPlainStoresTheBytesAsTheyAre)
 
     const std::string plain = temp_.Path() + "/plain.qvai";
     ASSERT_EQ(Qvapack("pack " + Quote(src_) + " " + Quote(plain) + " --plain").status, 0);
-    EXPECT_EQ(ReadBytes(DataFilePathOf(plain)), ReadBytes(src_ + "/Reader_Pro/模板/属性.xml") +
+    EXPECT_EQ(ReadBytes(DataFilePathOf(plain)), ReadBytes(src_ + "/Reader_Pro/乗模板/属性.xml") +
                                                       ReadBytes(src_ + "/Tolvane.exe") +
                                                       ReadBytes(src_ + "/readme.txt"));
     EXPECT_NE(Qvapack("list " + Quote(plain)).out.find(" P "), std::string::npos);
@@ -122,8 +124,9 @@ TEST_F(PackedFolder, ExtractWritesOnlyWhatChanged)
     Outcome first = Qvapack("extract " + Quote(index_) + " " + Quote(dest));
     EXPECT_EQ(first.status, 0) << first.out;
     EXPECT_NE(first.out.find("3 written, 0 unchanged, 1 empty, 0 failed"), std::string::npos) << first.out;
-    EXPECT_EQ(ReadBytes(dest + "/Reader_Pro/模板/属性.xml"), "<template/>");
+    EXPECT_EQ(ReadBytes(dest + "/Reader_Pro/乗模板/属性.xml"), "<template/>");
     EXPECT_EQ(ReadBytes(dest + "/Tolvane.exe"), ReadBytes(src_ + "/Tolvane.exe"));
+    EXPECT_EQ(ReadBytes(dest + "/zero.bin"), "");
 
     WriteBytes(dest + "/readme.txt", "edited");
     Outcome second = Qvapack("extract " + Quote(index_) + " " + Quote(dest));

@@ -1,5 +1,5 @@
 #include "command_line.h"
-#include "winapp.h"
+#include "win/winapp.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The dialog layer: modal and modeless runs, ending from the dialog's own
 // initialisation and from another thread, control binding.
-#include "dialog.h"
+#include "win/dialog.h"
 
 #include <gtest/gtest.h>
 

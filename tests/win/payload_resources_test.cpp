@@ -1,6 +1,7 @@
 // The payload resources of the program's own module: found by the lower-case
 // type name in whatever language they carry, and unpacked into a file.
 #include "payload_resources.h"
+#include "win/winapp.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +43,7 @@ TEST(PayloadResources, UnpacksGoodAndRefusesDamagedOrMissing)
 TEST(PayloadResources, CorruptionMessageCarriesTheCode)
 {
     EXPECT_EQ(CorruptionMessage(4), "安装程序被损坏,请重新下载!\nCode=4");
-    EXPECT_EQ(ApplicationName(), "app_tests");
+    EXPECT_EQ(ProgramName(), "app_tests");
 }
 
 }  // namespace

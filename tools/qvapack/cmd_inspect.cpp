@@ -1,6 +1,7 @@
 // qvapack list / verify / extract INDEX.qvai
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,7 +12,6 @@
 #include "entry.h"
 #include "report.h"
 #include "tool.h"
-#include "tree.h"
 
 namespace {
 
@@ -132,11 +132,15 @@ int RunExtract(const std::vector<std::string>& args)
             ++failed;
             continue;
         }
-        // The host spelling of the name; "\" separators stay, the file layer maps them.
-        const std::string target = dest + "\\" + relHost;
-        std::string parent;
-        if (ParentFolderOf(target, parent))
-            MakeDirsFullPath(parent);
+        // In UTF-8 every "\" byte is a separator (in code page 936 it may be the
+        // second byte of a character), so the host path is the name with "/".
+        std::replace(relHost.begin(), relHost.end(), '\\', '/');
+        const std::string target = dest + "/" + relHost;
+        if (!MakeHostFolders(target.substr(0, target.rfind('/')))) {
+            Fail(target, std::string("folder cannot be created: ") + std::strerror(errno));
+            ++failed;
+            continue;
+        }
         const WriteResult result = WriteEntry(entry.name, index, target);
         switch (result.outcome) {
         case WriteOutcome::Written:

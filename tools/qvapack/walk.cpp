@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "tool.h"
+#include "win/path_split.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ bool WalkInto(const std::string& hostFolder, const std::string& prefix936, std::
         std::string name936;
         if (!Utf8ToCp936(name, name936))
             return Fail(hostPath, "name cannot be written in code page 936") == 0;
-        if (name936.find('\\') != std::string::npos)
+        if (FindNextSeparator(name936, 0) != std::string::npos)
             return Fail(hostPath, "name contains a backslash") == 0;
         const std::string rel = prefix936.empty() ? name936 : prefix936 + "\\" + name936;
         if (S_ISDIR(st.st_mode)) {

@@ -1,0 +1,66 @@
+// What the install driver works on, and the one way it reports to the setup
+// window. The window implements InstallReporter; the driver touches nothing
+// else of it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "container.h"
+
+// The four temporary payload files, in the temporary folder.
+struct PayloadPaths {
+    std::string setupIndex;  // "setupdir.qvai"
+    std::string setupData;   // "setupdir.qvas"
+    std::string systemIndex; // "windir.qvai"
+    std::string systemData;  // "windir.qvas"
+};
+
+// Every call comes from the worker thread and waits until the window's
+// thread has handled it.
+class InstallReporter {
+public:
+    virtual ~InstallReporter() = default;
+    // The status line.
+    virtual void SetStatus(const char* text) = 0;
+    // The progress bar: range 0..100, then position n.
+    virtual void SetProgress(int n) = 0;
+    // Shows or hides the setup window.
+    virtual void ShowSetupWindow(bool show) = 0;
+    // A message box owned by the setup window; a null caption is the
+    // program's name. Returns the button chosen.
+    virtual int ShowMessage(const char* text, const char* caption, UINT type) = 0;
+    // The installation is done: the window takes the installation folder and
+    // switches to its finished state (in the unattended modes it then runs the
+    // finish actions and ends the program).
+    virtual void Finish(const std::string& installFolder) = 0;
+    // Ends the program at once with exitCode, whatever the worker holds. Does
+    // not return in the installer.
+    virtual void EndProgram(UINT exitCode) = 0;
+};
+
+// What the window hands the worker when it starts it.
+struct InstallRequest {
+    InstallReporter* reporter = nullptr;
+    bool silent = false;
+    PayloadPaths payload;
+};
+
+// The state of one installation, owned by the worker for the whole run.
+struct InstallContext {
+    InstallContext(InstallReporter& r, bool s, const PayloadPaths& p) : reporter(r), silent(s), payload(p) {}
+
+    InstallReporter& reporter;
+    bool silent;
+    PayloadPaths payload;
+    // Program Files + "\TolvaneKelm\", and the system folder + "\".
+    std::string installFolder;
+    std::string systemFolder;
+    ContainerIndex setupIndex;
+    ContainerIndex systemIndex;
+    // The main programs of the lock holders closed before the extraction:
+    // those of the installation folder first, then those of the system folder.
+    std::vector<std::string> closedPrograms;
+};
