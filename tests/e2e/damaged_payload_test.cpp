@@ -254,5 +254,46 @@ TEST_F(DamagedPayload, IndexBoxesCarryTheirCodesAndTheRunGoesOn)
         RunCase(damage);
 }
 
+// The worker waits inside the extraction, on the report of a damaged entry
+// (a box without owner, so the setup window stays usable): Cancel with Yes
+// ends the program at once, and the installation goes no further.
+TEST_F(DamagedPayload, CancelWhileTheExtractionWaitsEndsAtOnce)
+{
+    const DamageCase damage = kResourceCases[1];  // setup data garbage
+    ASSERT_EQ(130, damage.resourceId);
+    std::wstring copy = setup::TempFolder() + L"damaged\\TolvaneSetup.exe";
+    ASSERT_TRUE(MakeDamagedCopy(copy, damage));
+
+    HWND window = StartWindowed(L"", copy);
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(ui::ClickButton(window, setup::kInstall));
+    ui::MessageBoxInfo box;
+    ASSERT_TRUE(setup::WaitForMessageBox(installer, window, kStateTimeout, &box));
+    ASSERT_EQ(CorruptionText(1), box.text);
+    ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
+    // The programs are stopped and the lock holders looked for before the extraction begins.
+    ASSERT_TRUE(setup::WaitForMessageBox(installer, window, kInstallTimeout, &box));
+    ASSERT_EQ(L"QVA解压错误!", box.caption);
+    const HWND entryReport = box.window;
+
+    ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
+    ui::MessageBoxInfo question;
+    ASSERT_TRUE(ui::WaitFor(
+        [&] {
+            for (const ui::MessageBoxInfo& found : ui::FindMessageBoxes(installer.Id(), window))
+                if (found.window != entryReport) {
+                    question = found;
+                    return true;
+                }
+            return false;
+        },
+        kStateTimeout));
+    EXPECT_EQ(L"您确定要取消安装吗?", question.text);
+    ASSERT_TRUE(ui::AnswerMessageBox(question, IDYES));
+    ExpectEnds();
+    for (const setup::JournalLine& line : setup::ReadJournal())
+        EXPECT_NE(L"NoRunGUI", line.commandLine) << ui::Utf8(line.program);
+}
+
 }  // namespace
 }  // namespace e2e

@@ -93,8 +93,11 @@ TEST(ReaderProfile, ReplacedByThePayloadTemplates)
     ASSERT_TRUE(::CreateDirectoryA((install + "Reader_Pro").c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryA(templates.c_str(), nullptr));
     ASSERT_TRUE(::CreateDirectoryA((templates + "印章").c_str(), nullptr));
+    // "乗" is 0x81 0x5C in code page 936: its second byte is "\".
+    ASSERT_TRUE(::CreateDirectoryA((templates + "乗模板").c_str(), nullptr));
     WriteFile(templates + "默认模板.xml", "<template/>");
     WriteFile(templates + "印章\\seal.xml", "<seal/>");
+    WriteFile(templates + "乗模板\\page.xml", "<page/>");
 
     ResetReaderProfile(install);
 
@@ -105,6 +108,19 @@ TEST(ReaderProfile, ReplacedByThePayloadTemplates)
     std::wstring copied = Wide(profile) + L"\\propertytemplate\\";
     EXPECT_TRUE(ExistsWide(copied + L"\u9ed8\u8ba4\u6a21\u677f.xml"));
     EXPECT_TRUE(ExistsWide(copied + L"\u5370\u7ae0\\seal.xml"));
+    EXPECT_TRUE(ExistsWide(copied + L"\u4e57\u6a21\u677f\\page.xml"));
+    // Exactly the folders of the templates: no stray one-byte folder beside them.
+    WIN32_FIND_DATAW item{};
+    HANDLE find = ::FindFirstFileW((copied + L"*").c_str(), &item);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    int folders = 0;
+    do {
+        if ((item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && wcscmp(item.cFileName, L".") &&
+            wcscmp(item.cFileName, L".."))
+            ++folders;
+    } while (::FindNextFileW(find, &item));
+    ::FindClose(find);
+    EXPECT_EQ(folders, 2);
 }
 
 TEST(ReaderProfile, MissingTemplatesLeaveAnEmptyProfile)

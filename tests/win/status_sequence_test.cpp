@@ -1,0 +1,112 @@
+// The installation as the setup window sees it: every status text and every
+// progress position, recorded by the window's own controls as they arrive,
+// in order, against the list the install driver must produce.
+#include "setup_dlg.h"
+
+#include "container.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// What the status line and the progress bar received, on the window's thread.
+std::vector<std::string> g_events;
+WNDPROC g_statusProc = nullptr;
+WNDPROC g_progressProc = nullptr;
+
+LRESULT CALLBACK RecordStatus(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETTEXT)
+        g_events.push_back(std::string("status ") + reinterpret_cast<const char*>(lParam));
+    return ::CallWindowProcA(g_statusProc, hwnd, message, wParam, lParam);
+}
+
+LRESULT CALLBACK RecordProgress(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == PBM_SETPOS)
+        g_events.push_back("progress " + std::to_string(wParam));
+    return ::CallWindowProcA(g_progressProc, hwnd, message, wParam, lParam);
+}
+
+size_t EntriesOf(const char* indexPath)
+{
+    ContainerIndex index;
+    return LoadContainerIndex(indexPath, index) ? index.Size() : 0;
+}
+
+std::vector<std::string> ExpectedEvents(size_t total, bool printerSetup)
+{
+    std::vector<std::string> events = {"status 自动关闭进程", "status 检查安装环境", "status 正在解压文件"};
+    // One position per entry of both containers, rounded down.
+    for (size_t done = 1; done <= total; ++done)
+        events.push_back("progress " + std::to_string(50 * done / total));
+    for (const char* later : {"status 设置环境变量", "progress 20", "progress 25", "progress 30", "progress 40",
+                              "status 写入注册表", "status 注册控件", "progress 50"})
+        events.push_back(later);
+    if (printerSetup)
+        events.push_back("status 安装虚拟打印");
+    for (const char* last : {"progress 60", "progress 70", "progress 80", "progress 100"})
+        events.push_back(last);
+    return events;
+}
+
+std::string Text(HWND control)
+{
+    char text[256] = {};
+    ::GetWindowTextA(control, text, sizeof text);
+    return text;
+}
+
+TEST(InstallSequence, StatusTextsAndProgressArriveInTheirOrder)
+{
+    const size_t total = EntriesOf(TEST_SETUP_INDEX) + EntriesOf(TEST_SYSTEM_INDEX);
+    ASSERT_GT(total, 10u);
+
+    COstrinSetupDlg dlg(false, false);
+    ASSERT_TRUE(dlg.Create(nullptr));
+    const HWND window = dlg.GetSafeHwnd();
+    const HWND finishButton = ::GetDlgItem(window, IDC_CANCEL_FINISH);
+    g_statusProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+        ::GetDlgItem(window, IDC_STATUS), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordStatus)));
+    g_progressProc = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(
+        ::GetDlgItem(window, IDC_PROGRESS), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&RecordProgress)));
+
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_INSTALL, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_INSTALL)));
+    // A person waits for "完成" and presses it; that ends the window's loop.
+    std::atomic<bool> finished{false};
+    std::thread person([&] {
+        for (int waited = 0; waited < 240000; waited += 100) {
+            if (Text(finishButton) == "完成") {
+                finished = true;
+                ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_FINISH, BN_CLICKED),
+                               reinterpret_cast<LPARAM>(finishButton));
+                return;
+            }
+            ::Sleep(100);
+        }
+        ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_CANCEL_FINISH, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(finishButton));
+    });
+    dlg.RunModalLoop(0);
+    person.join();
+    ASSERT_TRUE(finished) << "the installation did not finish";
+
+    // The printer setup's status shows only when the payload carries it.
+    char programFiles[MAX_PATH] = {};
+    ::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
+    const std::string printerSetup = std::string(programFiles) + "\\TolvaneKelm\\DoroSetup.exe";
+    const bool printer = ::GetFileAttributesA(printerSetup.c_str()) != INVALID_FILE_ATTRIBUTES;
+    EXPECT_EQ(g_events, ExpectedEvents(total, printer));
+}
+
+}  // namespace
