@@ -2,6 +2,8 @@
 
 #include <psapi.h>
 
+#include "tree.h"
+
 namespace {
 
 constexpr DWORD kReadyTimeoutMs = 60000;
@@ -9,14 +11,6 @@ constexpr DWORD kReadyTimeoutMs = 60000;
 std::string Quote(const std::string& arg)
 {
     return arg.find_first_of(" \t") == std::string::npos ? arg : "\"" + arg + "\"";
-}
-
-// Makes every folder along path up to its last "\".
-void MakeFoldersFor(const std::string& path)
-{
-    for (size_t i = 3; i < path.size(); ++i)
-        if (path[i] == '\\')
-            ::CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
 }
 
 }  // namespace
@@ -53,7 +47,9 @@ std::string Narrow(const std::wstring& wide)
 
 bool CopyProgram(const std::string& from, const std::string& to)
 {
-    MakeFoldersFor(to);
+    std::string parent;
+    if (ParentFolderOf(to, parent))
+        MakeDirsFullPath(parent);
     return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
 }
 
