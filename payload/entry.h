@@ -1,4 +1,8 @@
 // Reading one entry of a container and writing it to disk when it changed.
+//
+// An entry is read in chunks of bounded size, never whole: its digest is
+// checked, and an existing target of the same length compared, in a first
+// pass; only an entry that passed its check is written, in a second pass.
 #pragma once
 
 #include <cstdint>
@@ -6,10 +10,24 @@
 
 #include "container.h"
 
+// The most bytes of one entry held in memory at a time (a second buffer of
+// the same size holds the target's bytes while they are compared).
+constexpr size_t kEntryChunkSize = 1 << 20;
+
 // Reads the entry's bytes into buffer (capacity bytes), descrambles them and
 // checks them against the stored digest. True when found, fitting, read in
 // full and matching.
 bool ReadEntry(const std::string& name, uint8_t* buffer, const ContainerIndex& index, int32_t capacity);
+
+// What checking an entry's bytes against its digest found.
+enum class EntryCheck {
+    Ok,          // read in full, digest matches
+    Mismatch,    // read in full, digest differs
+    Unreadable,  // the data file cannot be opened or does not hold the entry's bytes
+};
+
+// Checks the entry's bytes against its digest, chunk by chunk. Reports nothing.
+EntryCheck CheckEntry(const ContainerEntry& entry);
 
 // What WriteEntry did.
 enum class WriteOutcome {
@@ -17,15 +35,20 @@ enum class WriteOutcome {
     Unchanged,    // the target already held exactly that content (an empty one: it exists)
     Missing,      // no such entry
     Unreadable,   // the entry's bytes could not be read in full (reported; target left as it was)
+    Damaged,      // the entry's bytes did not match its digest (reported; target left as it was)
     OpenFailed,   // the target could not be opened for writing
     WriteFailed,  // writing or closing the target failed
 };
 
 struct WriteResult {
     WriteOutcome outcome;
-    bool verified;  // false when the digest did not match (reported)
+    bool verified;  // false when the digest did not match or the bytes could not be read (reported)
 };
 
+// Writes the entry to targetPath unless it already holds the entry's content.
+// A target whose length differs is replaced without being read. An entry that
+// fails its check is reported once and never written: the target keeps its
+// bytes.
 WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, const std::string& targetPath);
 
 // True when the target holds the entry's content afterwards.

@@ -16,9 +16,10 @@ void WriteWithRetries(const std::string& name, const std::string& folder, Contai
         const WriteOutcome outcome = WriteEntry(name, index, target).outcome;
         if (outcome == WriteOutcome::Written || outcome == WriteOutcome::Unchanged)
             return;
-        // The entry's own bytes could not be read: that has been reported, and
-        // no retry can help. The target stays as it was.
-        if (outcome == WriteOutcome::Unreadable || outcome == WriteOutcome::Missing)
+        // The entry's own bytes could not be read or failed their check: that
+        // has been reported, and no retry can help. The target stays as it was.
+        if (outcome == WriteOutcome::Unreadable || outcome == WriteOutcome::Damaged ||
+            outcome == WriteOutcome::Missing)
             return;
         if (MatchesSharedRuntimeFiles(target))
             return;

@@ -84,15 +84,79 @@ TEST_F(EntryTest, AMissingEntryIsNotWritten)
     EXPECT_TRUE(reporter_.entryErrors.empty());
 }
 
-TEST_F(EntryTest, ADigestMismatchIsReportedOnceAndTheBytesAsReadAreWritten)
+TEST_F(EntryTest, ADigestMismatchIsReportedOnceAndNoByteReachesTheTarget)
 {
-    ContainerIndex::Map::iterator entry = index_.entries.find("\\lib.dll");
-    entry->second.digest[31] ^= 1;
-    const WriteResult result = WriteEntry("\\lib.dll", index_, temp_ / "lib.dll");
-    EXPECT_EQ(result.outcome, WriteOutcome::Written);
-    EXPECT_FALSE(result.verified);
-    EXPECT_EQ(reporter_.entryErrors, std::vector<std::string>{"\\lib.dll"});
-    EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), content_);
+    index_.entries["\\lib.dll"].digest[31] ^= 1;
+    for (const char* old : {"<missing>", "previous", ""}) {
+        if (std::string(old) != "<missing>")
+            WriteBytes(temp_ / "lib.dll", old);
+        reporter_.entryErrors.clear();
+        const WriteResult result = WriteEntry("\\lib.dll", index_, temp_ / "lib.dll");
+        EXPECT_EQ(result.outcome, WriteOutcome::Damaged) << old;
+        EXPECT_FALSE(result.verified);
+        EXPECT_EQ(reporter_.entryErrors, std::vector<std::string>{"\\lib.dll"});
+        EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), old);
+    }
+}
+
+// Entries larger than one chunk: checked, compared and written in pieces.
+class LargeEntryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        content_ = RandomBytes(2 * kEntryChunkSize + 12345, 7);
+        BuildContainer(temp_ / "big.qvai", {{"\\big.bin", content_, 1}, {"\\small.txt", "small", 1}});
+        ASSERT_TRUE(LoadContainerIndex(temp_ / "big.qvai", index_));
+    }
+
+    TempFolder temp_;
+    std::string content_;
+    ContainerIndex index_;
+    RecordingReporter reporter_;
+};
+
+TEST_F(LargeEntryTest, IsWrittenComparedAndRewrittenWhereItDiffers)
+{
+    const std::string target = temp_ / "big.bin";
+    EXPECT_EQ(WriteEntry("\\big.bin", index_, target).outcome, WriteOutcome::Written);
+    EXPECT_EQ(ReadBytes(target), content_);
+    EXPECT_EQ(WriteEntry("\\big.bin", index_, target).outcome, WriteOutcome::Unchanged);
+
+    // A difference in the last chunk, in the first, and a target of another length.
+    std::string lastChunk = content_, firstChunk = content_;
+    lastChunk[content_.size() - 1] ^= 1;
+    firstChunk[0] ^= 1;
+    for (const std::string& old : {lastChunk, firstChunk, content_.substr(1), content_ + "x"}) {
+        WriteBytes(target, old);
+        EXPECT_EQ(WriteEntry("\\big.bin", index_, target).outcome, WriteOutcome::Written) << old.size();
+        EXPECT_EQ(ReadBytes(target), content_);
+    }
+    EXPECT_TRUE(reporter_.entryErrors.empty());
+    EXPECT_EQ(CheckEntry(index_.entries["\\big.bin"]), EntryCheck::Ok);
+}
+
+TEST_F(LargeEntryTest, ADamagedByteInTheLastChunkKeepsTheOldTarget)
+{
+    // One stored byte changed near the end: the damage shows only once every chunk was read.
+    ContainerEntry& entry = index_.entries["\\big.bin"];
+    std::string data = ReadBytes(entry.dataFile);
+    data[entry.offset + entry.size - 3] ^= 0x40;
+    WriteBytes(entry.dataFile, data);
+    EXPECT_EQ(CheckEntry(entry), EntryCheck::Mismatch);
+
+    const std::string target = temp_ / "big.bin";
+    std::string sameLength = content_;
+    sameLength[10] ^= 1;
+    for (const std::string& old : {std::string("old bytes"), sameLength}) {
+        WriteBytes(target, old);
+        reporter_.entryErrors.clear();
+        EXPECT_FALSE(WriteEntryIfChanged("\\big.bin", index_, target));
+        EXPECT_EQ(reporter_.entryErrors, std::vector<std::string>{"\\big.bin"});
+        EXPECT_EQ(ReadBytes(target), old);
+    }
+    // The other entry of the same data file is not affected.
+    EXPECT_TRUE(WriteEntryIfChanged("\\small.txt", index_, temp_ / "small.txt"));
+    EXPECT_EQ(ReadBytes(temp_ / "small.txt"), "small");
 }
 
 TEST_F(EntryTest, TheDigestIsCheckedOnThePlainBytes)
