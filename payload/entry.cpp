@@ -1,7 +1,6 @@
 #include "entry.h"
 
 #include <cstring>
-#include <memory>
 #include <new>
 
 #include "fileio.h"
@@ -32,18 +31,20 @@ class EntryBytes {
 public:
     // False when the data file cannot be opened or does not hold all of the
     // entry's bytes.
-    bool Open(const ContainerEntry& entry)
+    bool Open(const ContainerEntry& entry, EntryWorkspace& workspace)
     {
         scrambled_ = entry.scrambled;
-        if (entry.offset < 0 || entry.size < 0 || !data_.OpenRead(entry.dataFile))
+        if (entry.offset < 0 || entry.size < 0)
             return false;
-        return data_.Length() >= static_cast<int64_t>(entry.offset) + entry.size && data_.Seek(entry.offset);
+        data_ = workspace.DataFile(entry.dataFile);
+        return data_ && data_->Length() >= static_cast<int64_t>(entry.offset) + entry.size &&
+               data_->Seek(entry.offset);
     }
 
     // The next count plain bytes; false when they cannot all be read.
     bool Read(uint8_t* buffer, size_t count)
     {
-        if (data_.Read(buffer, count) != count)
+        if (data_->Read(buffer, count) != count)
             return false;
         if (scrambled_)
             DescrambleBytes(buffer, count);
@@ -51,48 +52,33 @@ public:
     }
 
 private:
-    File data_;
+    File* data_ = nullptr;
     bool scrambled_ = false;
 };
 
-// One chunk of an entry, and one of its target while they are compared.
-struct ChunkBuffers {
-    explicit ChunkBuffers(size_t entrySize)
-        : size(entrySize < kEntryChunkSize ? entrySize : kEntryChunkSize),
-          content(new (std::nothrow) uint8_t[size ? size : 1])
-    {
-    }
-    bool AllocateTarget()
-    {
-        target.reset(new (std::nothrow) uint8_t[size ? size : 1]);
-        return target != nullptr;
-    }
-    size_t size;
-    std::unique_ptr<uint8_t[]> content;
-    std::unique_ptr<uint8_t[]> target;
-};
-
-size_t ChunkAt(size_t done, size_t total, size_t chunk) { return total - done < chunk ? total - done : chunk; }
+size_t ChunkAt(size_t done, size_t total) { return total - done < kEntryChunkSize ? total - done : kEntryChunkSize; }
 
 // The first pass: reads the entry chunk by chunk, checks its digest and,
 // when target is given (open, of the entry's length), compares it with the
 // target's bytes. sameAsTarget tells whether every byte matched.
-EntryCheck CheckAndCompare(const ContainerEntry& entry, ChunkBuffers& buffers, File* target, bool& sameAsTarget)
+EntryCheck CheckAndCompare(const ContainerEntry& entry, EntryWorkspace& workspace, File* target,
+                           bool& sameAsTarget)
 {
     sameAsTarget = target != nullptr;
+    uint8_t* content = workspace.Content();
+    uint8_t* targetBytes = target ? workspace.Target() : nullptr;
     EntryBytes bytes;
     Sm3Hasher hasher;
-    if (!hasher.Ok() || !buffers.content || !bytes.Open(entry))
+    if (!hasher.Ok() || !content || (target && !targetBytes) || !bytes.Open(entry, workspace))
         return EntryCheck::Unreadable;
     const size_t size = static_cast<size_t>(entry.size);
     for (size_t done = 0; done < size;) {
-        const size_t want = ChunkAt(done, size, buffers.size);
-        if (!bytes.Read(buffers.content.get(), want))
+        const size_t want = ChunkAt(done, size);
+        if (!bytes.Read(content, want))
             return EntryCheck::Unreadable;
-        hasher.Update(buffers.content.get(), want);
+        hasher.Update(content, want);
         if (sameAsTarget)
-            sameAsTarget = target->Read(buffers.target.get(), want) == want &&
-                           std::memcmp(buffers.target.get(), buffers.content.get(), want) == 0;
+            sameAsTarget = target->Read(targetBytes, want) == want && std::memcmp(targetBytes, content, want) == 0;
         done += want;
     }
     uint8_t digest[kSm3Size];
@@ -102,23 +88,24 @@ EntryCheck CheckAndCompare(const ContainerEntry& entry, ChunkBuffers& buffers, F
 
 // The second pass: writes the entry into the open target. An entry of one
 // chunk is still in the content buffer from the first pass.
-bool WriteContent(const ContainerEntry& entry, ChunkBuffers& buffers, File& target, bool& readAgainFailed)
+bool WriteContent(const ContainerEntry& entry, EntryWorkspace& workspace, File& target, bool& readAgainFailed)
 {
     const size_t size = static_cast<size_t>(entry.size);
-    if (size <= buffers.size)
-        return target.Write(buffers.content.get(), size);
+    uint8_t* content = workspace.Content();
+    if (size <= kEntryChunkSize)
+        return target.Write(content, size);
     EntryBytes bytes;
-    if (!bytes.Open(entry)) {
+    if (!bytes.Open(entry, workspace)) {
         readAgainFailed = true;
         return false;
     }
     for (size_t done = 0; done < size;) {
-        const size_t want = ChunkAt(done, size, buffers.size);
-        if (!bytes.Read(buffers.content.get(), want)) {
+        const size_t want = ChunkAt(done, size);
+        if (!bytes.Read(content, want)) {
             readAgainFailed = true;
             return false;
         }
-        if (!target.Write(buffers.content.get(), want))
+        if (!target.Write(content, want))
             return false;
         done += want;
     }
@@ -142,29 +129,53 @@ WriteResult WriteEmptyEntry(const ContainerEntry& entry, const std::string& targ
     return {target.Close() ? WriteOutcome::Written : WriteOutcome::WriteFailed, verified};
 }
 
+uint8_t* Allocated(std::unique_ptr<uint8_t[]>& buffer)
+{
+    if (!buffer)
+        buffer.reset(new (std::nothrow) uint8_t[kEntryChunkSize]);
+    return buffer.get();
+}
+
 }  // namespace
+
+EntryWorkspace::EntryWorkspace() = default;
+EntryWorkspace::~EntryWorkspace() = default;
+
+File* EntryWorkspace::DataFile(const std::string& path)
+{
+    if (data_ && data_->IsOpen() && dataPath_ == path)
+        return data_.get();
+    if (!data_)
+        data_.reset(new File);
+    dataPath_ = path;
+    return data_->OpenRead(path) ? data_.get() : nullptr;
+}
+
+uint8_t* EntryWorkspace::Content() { return Allocated(content_); }
+uint8_t* EntryWorkspace::Target() { return Allocated(target_); }
 
 bool ReadEntry(const std::string& name, uint8_t* buffer, const ContainerIndex& index, int32_t capacity)
 {
     const ContainerEntry* entry = index.Find(name);
     if (!entry || entry->size > capacity)
         return false;
+    EntryWorkspace workspace;
     EntryBytes bytes;
-    if (!bytes.Open(*entry) || !bytes.Read(buffer, static_cast<size_t>(entry->size)))
+    if (!bytes.Open(*entry, workspace) || !bytes.Read(buffer, static_cast<size_t>(entry->size)))
         return false;
     uint8_t digest[kSm3Size];
     ComputeSm3(buffer, static_cast<size_t>(entry->size), digest);
     return std::memcmp(digest, entry->digest, kSm3Size) == 0;
 }
 
-EntryCheck CheckEntry(const ContainerEntry& entry)
+EntryCheck CheckEntry(const ContainerEntry& entry, EntryWorkspace& workspace)
 {
-    ChunkBuffers buffers(entry.size > 0 ? static_cast<size_t>(entry.size) : 0);
     bool same = false;
-    return CheckAndCompare(entry, buffers, nullptr, same);
+    return CheckAndCompare(entry, workspace, nullptr, same);
 }
 
-WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, const std::string& targetPath)
+WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, const std::string& targetPath,
+                       EntryWorkspace& workspace)
 {
     const ContainerEntry* entry = index.Find(name);
     if (!entry)
@@ -172,17 +183,14 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
     if (entry->size == 0)
         return WriteEmptyEntry(*entry, targetPath);
 
-    ChunkBuffers buffers(entry->size > 0 ? static_cast<size_t>(entry->size) : 0);
     EntryCheck check;
     bool same = false;
     {
         // A target of another length differs: it is never read.
         File target;
-        const bool compare = target.OpenRead(targetPath) && target.Length() == entry->size &&
-                             buffers.AllocateTarget();
-        check = CheckAndCompare(*entry, buffers, compare ? &target : nullptr, same);
+        const bool compare = target.OpenRead(targetPath) && target.Length() == entry->size;
+        check = CheckAndCompare(*entry, workspace, compare ? &target : nullptr, same);
     }
-    buffers.target.reset();
     // Bytes that were not read, or that failed their check, are not content:
     // the target stays as it was.
     if (check != EntryCheck::Ok) {
@@ -197,7 +205,7 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
     if (!target.OpenWrite(targetPath))
         return {WriteOutcome::OpenFailed, true};
     bool readAgainFailed = false;
-    bool written = WriteContent(*entry, buffers, target, readAgainFailed);
+    bool written = WriteContent(*entry, workspace, target, readAgainFailed);
     written = target.Close() && written;
     if (readAgainFailed) {
         // The data file changed between the passes: what was written is not
@@ -207,6 +215,12 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
         return {WriteOutcome::Unreadable, false};
     }
     return {written ? WriteOutcome::Written : WriteOutcome::WriteFailed, true};
+}
+
+WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, const std::string& targetPath)
+{
+    EntryWorkspace workspace;
+    return WriteEntry(name, index, targetPath, workspace);
 }
 
 bool WriteEntryIfChanged(const std::string& name, const ContainerIndex& index, const std::string& targetPath)

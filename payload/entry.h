@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "container.h"
@@ -26,8 +27,34 @@ enum class EntryCheck {
     Unreadable,  // the data file cannot be opened or does not hold the entry's bytes
 };
 
+class File;
+
+// What writing one entry after another reuses: the chunk buffers and the
+// data file, kept open while the entries come from the same one.
+class EntryWorkspace {
+public:
+    EntryWorkspace();
+    ~EntryWorkspace();
+    EntryWorkspace(const EntryWorkspace&) = delete;
+    EntryWorkspace& operator=(const EntryWorkspace&) = delete;
+
+    // The data file at path, opened for reading (reused when it is the one
+    // opened last); nullptr when it cannot be opened.
+    File* DataFile(const std::string& path);
+    // The two chunk buffers (kEntryChunkSize bytes each); nullptr when they
+    // cannot be had.
+    uint8_t* Content();
+    uint8_t* Target();
+
+private:
+    std::unique_ptr<File> data_;
+    std::string dataPath_;
+    std::unique_ptr<uint8_t[]> content_;
+    std::unique_ptr<uint8_t[]> target_;
+};
+
 // Checks the entry's bytes against its digest, chunk by chunk. Reports nothing.
-EntryCheck CheckEntry(const ContainerEntry& entry);
+EntryCheck CheckEntry(const ContainerEntry& entry, EntryWorkspace& workspace);
 
 // What WriteEntry did.
 enum class WriteOutcome {
@@ -49,6 +76,9 @@ struct WriteResult {
 // A target whose length differs is replaced without being read. An entry that
 // fails its check is reported once and never written: the target keeps its
 // bytes.
+WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, const std::string& targetPath,
+                       EntryWorkspace& workspace);
+// The same with a workspace of its own.
 WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, const std::string& targetPath);
 
 // True when the target holds the entry's content afterwards.

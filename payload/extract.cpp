@@ -9,11 +9,11 @@ namespace {
 
 // Writes the entry until it is written or passed over.
 void WriteWithRetries(const std::string& name, const std::string& folder, ContainerIndex& index,
-                      const std::string& target, ExtractionWindow& window)
+                      const std::string& target, ExtractionWindow& window, EntryWorkspace& workspace)
 {
     int retries = 0;
     for (;;) {
-        const WriteOutcome outcome = WriteEntry(name, index, target).outcome;
+        const WriteOutcome outcome = WriteEntry(name, index, target, workspace).outcome;
         if (outcome == WriteOutcome::Written || outcome == WriteOutcome::Unchanged)
             return;
         // The entry's own bytes could not be read or failed their check: that
@@ -34,10 +34,27 @@ void WriteWithRetries(const std::string& name, const std::string& folder, Contai
     }
 }
 
+// What one extraction carries from entry to entry.
+struct Walk {
+    ExtractionWindow& window;
+    EntryWorkspace workspace;
+    // The folders (below the target folder) made for the entry before, while
+    // they are known to be there: entries of one folder follow each other.
+    std::string madeFolder;
+};
+
+// The folder part of rel, its last separator included ("" for a bare name).
+std::string FolderPartOf(const std::string& rel)
+{
+    const size_t separator = rel.find_last_of("\\/");
+    return separator == std::string::npos ? std::string() : rel.substr(0, separator + 1);
+}
+
 // Writes the current entry of index below folder. False when folder cannot be
 // entered (the window has been told; the extraction stops).
-bool ExtractEntry(const std::string& folder, ContainerIndex& index, ExtractionWindow& window)
+bool ExtractEntry(const std::string& folder, ContainerIndex& index, Walk& walk)
 {
+    ExtractionWindow& window = walk.window;
     if (!ChangeFolder(folder)) {
         window.FailFolderAccess();
         return false;
@@ -53,8 +70,12 @@ bool ExtractEntry(const std::string& folder, ContainerIndex& index, ExtractionWi
         return true;
     }
     const std::string target = folder + rel;
-    MakeDirsAlongPath(rel);  // a folder that cannot be made shows up as a failed write
-    WriteWithRetries(name, folder, index, target, window);
+    // A folder that cannot be made shows up as a failed write. Folders made
+    // for the entry before need not be made again.
+    const std::string folderPart = folder + FolderPartOf(rel);
+    if (folderPart != walk.madeFolder)
+        walk.madeFolder = MakeDirsAlongPath(rel) ? folderPart : std::string();
+    WriteWithRetries(name, folder, index, target, window, walk.workspace);
     return true;
 }
 
@@ -73,11 +94,10 @@ private:
     size_t done_ = 0;
 };
 
-bool ExtractAll(const std::string& folder, ContainerIndex& index, ExtractionWindow& window,
-                ProgressCounter& progress)
+bool ExtractAll(const std::string& folder, ContainerIndex& index, Walk& walk, ProgressCounter& progress)
 {
     for (index.First(); !index.AtEnd(); index.Next()) {
-        if (!ExtractEntry(folder, index, window))
+        if (!ExtractEntry(folder, index, walk))
             return false;
         progress.EntryDone();
     }
@@ -90,13 +110,14 @@ void ExtractContainers(const std::string& installFolder, const std::string& syst
                        ContainerIndex& setupIndex, ContainerIndex& systemIndex)
 {
     ProgressCounter progress(window, setupIndex.Size() + systemIndex.Size());
-    if (!ExtractAll(installFolder, setupIndex, window, progress))
+    Walk walk{window, {}, {}};
+    if (!ExtractAll(installFolder, setupIndex, walk, progress))
         return;
     if (!ChangeFolder(systemFolder)) {
         window.FailFolderAccess();
         return;
     }
-    if (!ExtractAll(systemFolder, systemIndex, window, progress))
+    if (!ExtractAll(systemFolder, systemIndex, walk, progress))
         return;
 #ifdef _WIN32
     MarkRuntimeFilesReadOnly(systemFolder);

@@ -132,7 +132,8 @@ TEST_F(LargeEntryTest, IsWrittenComparedAndRewrittenWhereItDiffers)
         EXPECT_EQ(ReadBytes(target), content_);
     }
     EXPECT_TRUE(reporter_.entryErrors.empty());
-    EXPECT_EQ(CheckEntry(index_.entries["\\big.bin"]), EntryCheck::Ok);
+    EntryWorkspace workspace;
+    EXPECT_EQ(CheckEntry(index_.entries["\\big.bin"], workspace), EntryCheck::Ok);
 }
 
 TEST_F(LargeEntryTest, ADamagedByteInTheLastChunkKeepsTheOldTarget)
@@ -142,7 +143,8 @@ TEST_F(LargeEntryTest, ADamagedByteInTheLastChunkKeepsTheOldTarget)
     std::string data = ReadBytes(entry.dataFile);
     data[entry.offset + entry.size - 3] ^= 0x40;
     WriteBytes(entry.dataFile, data);
-    EXPECT_EQ(CheckEntry(entry), EntryCheck::Mismatch);
+    EntryWorkspace workspace;
+    EXPECT_EQ(CheckEntry(entry, workspace), EntryCheck::Mismatch);
 
     const std::string target = temp_ / "big.bin";
     std::string sameLength = content_;

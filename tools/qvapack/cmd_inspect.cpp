@@ -80,9 +80,10 @@ int RunVerify(const std::vector<std::string>& args)
         total += item.second.size > 0 ? static_cast<uint64_t>(item.second.size) : 0;
     Progress progress("verify", total);
     size_t failed = 0;
+    EntryWorkspace workspace;
     for (const auto& item : index.entries) {
         const ContainerEntry& entry = item.second;
-        const bool ok = CheckEntry(entry) == EntryCheck::Ok;
+        const bool ok = CheckEntry(entry, workspace) == EntryCheck::Ok;
         progress.Advance(entry.size > 0 ? static_cast<uint64_t>(entry.size) : 0);
         if (!ok) {
             std::printf("FAILED %s\n", DisplayName(entry).c_str());
@@ -111,6 +112,7 @@ int RunExtract(const std::vector<std::string>& args)
     for (const auto& item : index.entries)
         total += item.second.size > 0 ? static_cast<uint64_t>(item.second.size) : 0;
     Progress progress("extract", total);
+    EntryWorkspace workspace;
     for (const auto& item : index.entries) {
         const ContainerEntry& entry = item.second;
         progress.Advance(entry.size > 0 ? static_cast<uint64_t>(entry.size) : 0);
@@ -134,7 +136,7 @@ int RunExtract(const std::vector<std::string>& args)
             ++failed;
             continue;
         }
-        const WriteResult result = WriteEntry(entry.name, index, target);
+        const WriteResult result = WriteEntry(entry.name, index, target, workspace);
         switch (result.outcome) {
         case WriteOutcome::Written:
         case WriteOutcome::Unchanged:
