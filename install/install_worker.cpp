@@ -94,9 +94,13 @@ void RunInstallation(InstallContext& context)
     context.installFolder = PrepareInstallFolder();
     context.systemFolder = SystemFolder();
 
-    // 7.
-    for (size_t i = 0; i < InstallStopListSize; ++i)
-        KillProcessByName(InstallStopList[i].imageName);
+    // 7. One pass over the list: each program's path is read once.
+    {
+        std::vector<std::string> stopList;
+        for (size_t i = 0; i < InstallStopListSize; ++i)
+            stopList.push_back(InstallStopList[i].imageName);
+        KillProcessesByName(stopList);
+    }
 
     // 8. Removing the news and notice history goes here, before the sweep.
     RefreshNotificationArea();

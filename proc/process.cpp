@@ -35,20 +35,50 @@ bool IsProcessRunning(const std::string& imageName)
     return found;
 }
 
-int KillProcessByName(const std::string& imageName)
+void KillPass::Kill(const std::string& imageName)
 {
     if (!EnableDebugPrivilege())
-        return 1;
+        return;
     for (uint32_t pid : TakeProcessSnapshot()) {
         ProcessHandle process(kTerminateAccess, pid);
         if (!process)
             continue;
         std::string path;
-        if (!ReadProgramPathToMatch(process.Get(), path))
+        if (!ReadProgramPath(process.Get(), pid, path) || !StartsWithAsciiLetter(path))
             continue;
         if (!imageName.empty() && ImageNameMatches(imageName, path))
             ::TerminateProcess(process.Get(), 0);
     }
+}
+
+// A path that could not be read is not kept: the next name tries again.
+bool KillPass::ReadProgramPath(HANDLE process, uint32_t pid, std::string& path)
+{
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return ReadMainProgramPath(process, path);
+    const auto key = std::make_pair(pid, static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime);
+    auto known = paths_.find(key);
+    if (known != paths_.end()) {
+        path = known->second;
+        return true;
+    }
+    if (!ReadMainProgramPath(process, path))
+        return false;
+    paths_.emplace(key, path);
+    return true;
+}
+
+void KillProcessesByName(const std::vector<std::string>& imageNames)
+{
+    KillPass pass;
+    for (const std::string& name : imageNames)
+        pass.Kill(name);
+}
+
+int KillProcessByName(const std::string& imageName)
+{
+    KillPass().Kill(imageName);
     return 1;
 }
 

@@ -5,7 +5,13 @@
 // waits for a terminated process to go away.
 #pragma once
 
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "lock_holder.h"
 
@@ -17,6 +23,25 @@ bool IsProcessRunning(const std::string& imageName);
 // empty name terminates nothing; so does a failure to enable the debug
 // privilege. Always returns 1.
 int KillProcessByName(const std::string& imageName);
+
+// One pass of KillProcessByName calls over a list of names. Each call takes
+// its own snapshot and opens every process in it, as KillProcessByName does,
+// but a process's program path is read only the first time the pass meets
+// it: the paths are kept by process id and creation time, so a process
+// started during the pass (even under the id of one that ended) is read and
+// seen by the names after it.
+class KillPass {
+public:
+    // KillProcessByName(imageName), with the paths read so far.
+    void Kill(const std::string& imageName);
+
+private:
+    bool ReadProgramPath(HANDLE process, uint32_t pid, std::string& path);
+    std::map<std::pair<uint32_t, uint64_t>, std::string> paths_;
+};
+
+// KillProcessByName for each of imageNames, in order, as one KillPass.
+void KillProcessesByName(const std::vector<std::string>& imageNames);
 
 // Terminates the process of each holder's pid, in list order; processes that
 // cannot be opened are passed over.

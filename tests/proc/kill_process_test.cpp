@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "child_process.h"
 #include "install/install_stop_list.h"
@@ -47,8 +48,10 @@ TEST(KillProcessByName, StopsEveryProgramOfTheStopListAndNoOther)
     EXPECT_TRUE(survivor->Running());
 
     EXPECT_TRUE(EnableDebugPrivilege());
+    std::vector<std::string> stopList;
     for (size_t i = 0; i < InstallStopListSize; ++i)
-        EXPECT_EQ(KillProcessByName(InstallStopList[i].imageName), 1);
+        stopList.push_back(InstallStopList[i].imageName);
+    KillProcessesByName(stopList);
 
     for (auto* stopped : {newsA.get(), newsB.get(), gui.get(), javaw.get()}) {
         EXPECT_TRUE(stopped->WaitForExit(kExitWaitMs));
@@ -61,6 +64,25 @@ TEST(KillProcessByName, StopsEveryProgramOfTheStopListAndNoOther)
 
     KillProcessByName("SURVIVOR.exe");
     EXPECT_TRUE(survivor->WaitForExit(kExitWaitMs));
+}
+
+TEST(KillPass, AProgramStartedBetweenTwoNamesIsStoppedByTheLaterName)
+{
+    TempFolder temp;
+    auto first = StartStub(temp / "First.exe");
+    auto kept = StartStub(temp / "Kept.exe");
+    KillPass pass;
+    pass.Kill("First.exe");  // every running program's path is read here
+    EXPECT_TRUE(first->WaitForExit(kExitWaitMs));
+
+    auto later = StartStub(temp / "Later.exe");
+    pass.Kill("Later.exe");
+    EXPECT_TRUE(later->WaitForExit(kExitWaitMs));
+    EXPECT_TRUE(kept->Running());
+
+    // A program met by an earlier name is stopped by its own name from the path read then.
+    pass.Kill("KEPT.exe");
+    EXPECT_TRUE(kept->WaitForExit(kExitWaitMs));
 }
 
 TEST(TerminateHolders, StopsEachListedProcessById)
