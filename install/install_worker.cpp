@@ -14,6 +14,7 @@
 #include "win/reg_key.h"
 
 #include "container.h"
+#include "fileio.h"
 #include "tree.h"
 
 #include <string>
@@ -23,19 +24,39 @@ namespace {
 // The browsers that should be closed before installing, asked in this order.
 constexpr const char* BrowserImageNames[] = {"iexplore.exe", "360se.exe", "theworld.exe"};
 
-// The payload resources: the code shown when one is damaged, its id, and the
-// temporary file it is unpacked into.
+// The four temporary payload files as the installer made them: each created
+// anew and held open from its unpacking to the end of the extraction, so
+// that no other program can change, replace or delete it meanwhile. Closing
+// one removes it (so does the end of the program).
+struct HeldPayloadFiles {
+    File setupIndex;
+    File setupData;
+    File systemIndex;
+    File systemData;
+
+    void Close()
+    {
+        setupIndex.Close();
+        setupData.Close();
+        systemIndex.Close();
+        systemData.Close();
+    }
+};
+
+// The payload resources: the code shown when one is damaged, its id, the
+// temporary file it is unpacked into, and the handle that holds that file.
 struct PayloadResource {
     int code;
     int resourceId;
     std::string PayloadPaths::*targetPath;
+    File HeldPayloadFiles::*held;
 };
 
 constexpr PayloadResource PayloadResources[] = {
-    {0, IDR_QVA_SETUP_INDEX, &PayloadPaths::setupIndex},
-    {1, IDR_QVA_SETUP_DATA, &PayloadPaths::setupData},
-    {2, IDR_QVA_SYSTEM_INDEX, &PayloadPaths::systemIndex},
-    {3, IDR_QVA_SYSTEM_DATA, &PayloadPaths::systemData},
+    {0, IDR_QVA_SETUP_INDEX, &PayloadPaths::setupIndex, &HeldPayloadFiles::setupIndex},
+    {1, IDR_QVA_SETUP_DATA, &PayloadPaths::setupData, &HeldPayloadFiles::setupData},
+    {2, IDR_QVA_SYSTEM_INDEX, &PayloadPaths::systemIndex, &HeldPayloadFiles::systemIndex},
+    {3, IDR_QVA_SYSTEM_DATA, &PayloadPaths::systemData, &HeldPayloadFiles::systemData},
 };
 
 constexpr int kSetupIndexDamaged = 4;
@@ -75,16 +96,19 @@ void RunInstallation(InstallContext& context)
 
     // 2. The two container indexes are the context's, empty until loaded.
 
-    // 3. The payload resources into the temporary folder.
+    // 3. The payload resources into the temporary folder, each into a file
+    // made anew and held until the extraction is done.
+    HeldPayloadFiles held;
     for (const PayloadResource& row : PayloadResources) {
-        if (!UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath))
+        if (!UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, held.*row.held))
             ShowCorruption(reporter, row.code);
     }
 
-    // 4. The indexes.
-    if (!LoadContainerIndex(context.payload.setupIndex, context.setupIndex))
+    // 4. The indexes, only from files the installer made and holds: what
+    // else may be found under those names is nobody's payload.
+    if (!held.setupIndex.IsOpen() || !LoadContainerIndex(context.payload.setupIndex, context.setupIndex))
         ShowCorruption(reporter, kSetupIndexDamaged);
-    if (!LoadContainerIndex(context.payload.systemIndex, context.systemIndex))
+    if (!held.systemIndex.IsOpen() || !LoadContainerIndex(context.payload.systemIndex, context.systemIndex))
         ShowCorruption(reporter, kSystemIndexDamaged);
 
     // 5.
@@ -129,6 +153,8 @@ void RunInstallation(InstallContext& context)
         ExtractContainers(context.installFolder, context.systemFolder, extraction, context.setupIndex,
                           context.systemIndex);
     }
+    // The temporary payload files are not needed any more: closing removes them.
+    held.Close();
 
     // 17. Copying the configuration files goes here.
 

@@ -1,12 +1,13 @@
 #include "payload_resources.h"
 
+#include "fileio.h"
 #include "unpack.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-bool UnpackPayloadResource(int resourceId, const std::string& targetPath)
+bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held)
 {
     HRSRC info = ::FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), "qva");
     if (!info)
@@ -18,7 +19,8 @@ bool UnpackPayloadResource(int resourceId, const std::string& targetPath)
     const void* bytes = ::LockResource(loaded);
     if (!bytes)
         return false;
-    return UnpackResource(static_cast<const uint8_t*>(bytes), size, targetPath);
+    held.CreateExclusive(targetPath);
+    return UnpackResourceInto(static_cast<const uint8_t*>(bytes), size, held, targetPath);
 }
 
 std::string CorruptionMessage(int code)

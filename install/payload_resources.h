@@ -3,9 +3,12 @@
 
 #include <string>
 
+class File;
+
 // Finds resource id of type "qva" in the program's own module, loads and
-// locks it and unpacks it into targetPath. False when any of these fails.
-bool UnpackPayloadResource(int resourceId, const std::string& targetPath);
+// locks it, creates targetPath anew into held (File::CreateExclusive) and
+// unpacks it there; held stays open. False when any of these fails.
+bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held);
 
 // "安装程序被损坏,请重新下载!\nCode=<code>".
 std::string CorruptionMessage(int code);

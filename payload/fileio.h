@@ -21,10 +21,20 @@ public:
     File(const File&) = delete;
     File& operator=(const File&) = delete;
 
-    // Opens an existing file for reading; others may read and write it meanwhile.
+    // Opens an existing file for reading; others may read, write and delete
+    // it meanwhile (as far as their own handles let them).
     bool OpenRead(const std::string& path);
     // Creates the file, or truncates it, for writing.
     bool OpenWrite(const std::string& path);
+    // Creates path anew for this program alone, for reading and writing: a
+    // file or link of that name is removed first (never opened, so nothing is
+    // written through a link), then a new file is made (never an existing
+    // one). While it stays open others may only read it: no other handle can
+    // write, rename or delete it. Closing it removes it (on Windows the end
+    // of the program does too). False when the file cannot be made.
+    bool CreateExclusive(const std::string& path);
+    // Makes the file empty and moves to its start.
+    bool Truncate();
     bool IsOpen() const;
 
     // Reads up to size bytes; returns how many were read (fewer only at the end or on an error).
@@ -43,6 +53,7 @@ private:
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 #else
     int fd_ = -1;
+    std::string removeOnClose_;
 #endif
 };
 

@@ -41,6 +41,20 @@ bool File::OpenWrite(const std::string& path)
     return fd_ >= 0;
 }
 
+bool File::CreateExclusive(const std::string& path)
+{
+    Close();
+    const std::string native = NativePath(path);
+    unlink(native.c_str());
+    fd_ = open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd_ < 0)
+        return false;
+    removeOnClose_ = native;
+    return true;
+}
+
+bool File::Truncate() { return Seek(0) && ftruncate(fd_, 0) == 0; }
+
 bool File::IsOpen() const { return fd_ >= 0; }
 
 size_t File::Read(void* buffer, size_t size)
@@ -90,6 +104,10 @@ bool File::Close()
         return false;
     int rc = close(fd_);
     fd_ = -1;
+    if (!removeOnClose_.empty()) {
+        unlink(removeOnClose_.c_str());
+        removeOnClose_.clear();
+    }
     return rc == 0;
 }
 

@@ -5,8 +5,10 @@ File::~File() { Close(); }
 bool File::OpenRead(const std::string& path)
 {
     Close();
-    handle_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    // Sharing delete too: an exclusively created file (below) is held with
+    // the right to delete it, and our own readers must still get in.
+    handle_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     return handle_ != INVALID_HANDLE_VALUE;
 }
 
@@ -16,6 +18,23 @@ bool File::OpenWrite(const std::string& path)
     handle_ = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     return handle_ != INVALID_HANDLE_VALUE;
+}
+
+bool File::CreateExclusive(const std::string& path)
+{
+    Close();
+    // DeleteFileA removes a link itself, not what it points to.
+    DeleteFileA(path.c_str());
+    // Others may read it; writing, renaming and deleting need sharing that is
+    // not given. CREATE_NEW never opens what is there (nor follows a link).
+    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    return handle_ != INVALID_HANDLE_VALUE;
+}
+
+bool File::Truncate()
+{
+    return Seek(0) && SetEndOfFile(handle_) != 0;
 }
 
 bool File::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }

@@ -117,22 +117,9 @@ SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint
     }
 }
 
-}  // namespace
-
-bool UnpackResource(const uint8_t* data, size_t dataSize, const std::string& targetPath)
+// Decodes source into target (open, empty). On failure target is left empty.
+bool UnpackStreamInto(ByteSource& source, File& target)
 {
-    MemorySource source(data, dataSize);
-    return UnpackStream(source, targetPath);
-}
-
-bool UnpackStream(ByteSource& source, const std::string& targetPath)
-{
-    File target;
-    if (!target.OpenWrite(targetPath)) {
-        CurrentPayloadReporter().Diagnostic("Open DesFile ERR:" + targetPath + "\n");
-        return false;
-    }
-
     uint8_t header[kLzmaAloneHeaderSize];
     SRes res = SZ_ERROR_INPUT_EOF;
     bool writeFailed = false;
@@ -144,17 +131,43 @@ bool UnpackStream(ByteSource& source, const std::string& targetPath)
         else
             res = DecodeStream(source, header, sizeLow, target, writeFailed);
     }
-
-    if (res == SZ_OK && !writeFailed && target.Close())
+    if (res == SZ_OK && !writeFailed)
         return true;
 
     // Nothing half-written stays behind: the target is left empty.
-    target.Close();
-    target.OpenWrite(targetPath);
+    target.Truncate();
     if (res != SZ_OK) {
         char line[32];
         std::snprintf(line, sizeof line, "LzmaUncompress:%d\n", res);
         CurrentPayloadReporter().Diagnostic(line);
     }
     return false;
+}
+
+}  // namespace
+
+bool UnpackResource(const uint8_t* data, size_t dataSize, const std::string& targetPath)
+{
+    MemorySource source(data, dataSize);
+    return UnpackStream(source, targetPath);
+}
+
+bool UnpackResourceInto(const uint8_t* data, size_t dataSize, File& target, const std::string& targetPath)
+{
+    if (!target.IsOpen()) {
+        CurrentPayloadReporter().Diagnostic("Open DesFile ERR:" + targetPath + "\n");
+        return false;
+    }
+    MemorySource source(data, dataSize);
+    return UnpackStreamInto(source, target);
+}
+
+bool UnpackStream(ByteSource& source, const std::string& targetPath)
+{
+    File target;
+    if (!target.OpenWrite(targetPath)) {
+        CurrentPayloadReporter().Diagnostic("Open DesFile ERR:" + targetPath + "\n");
+        return false;
+    }
+    return UnpackStreamInto(source, target) && target.Close();
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+class File;
+
 // LZMA-alone header: properties byte, dictionary size, 64-bit unpacked size.
 constexpr size_t kLzmaAloneHeaderSize = 13;
 
@@ -27,3 +29,8 @@ bool UnpackResource(const uint8_t* data, size_t dataSize, const std::string& tar
 
 // The same over any source; memory stays bounded by the dictionary.
 bool UnpackStream(ByteSource& source, const std::string& targetPath);
+
+// Decodes data into target, a file open for writing and empty; targetPath
+// only names it in the diagnostics. On a decoder or write error target is
+// left empty. target stays open either way.
+bool UnpackResourceInto(const uint8_t* data, size_t dataSize, File& target, const std::string& targetPath);

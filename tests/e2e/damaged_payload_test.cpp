@@ -217,8 +217,10 @@ protected:
             ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
         }
         // The entries of an unreadable container, each reported once, in key
-        // order, by a box without owner.
+        // order, by a box without owner. Its index is read while the first
+        // report waits: the temporary files go when the extraction is done.
         std::vector<std::wstring> reported;
+        std::vector<std::wstring> entries;
         for (;;) {
             std::string why = setup::WaitForState(installer, window, State::Finished, kInstallTimeout);
             if (why.empty())
@@ -227,11 +229,12 @@ protected:
             ASSERT_TRUE(setup::WaitForMessageBox(installer, window, kStateTimeout, &box)) << why;
             ASSERT_EQ(L"QVA解压错误!", box.caption) << why;
             EXPECT_EQ(nullptr, box.owner);
+            if (damage.unreadableIndex && entries.empty())
+                entries = EntryNames(setup::TempFolder() + damage.unreadableIndex);
             reported.push_back(box.text);
             ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
         }
         if (damage.unreadableIndex) {
-            std::vector<std::wstring> entries = EntryNames(setup::TempFolder() + damage.unreadableIndex);
             EXPECT_FALSE(entries.empty());
             EXPECT_EQ(entries, reported);
         } else {

@@ -36,10 +36,10 @@ TEST_F(Interactive, ReadyInstallingFinishedThenFinishEnds)
     EXPECT_EQ("", setup::WaitForState(installer, window, State::Installing, kStateTimeout));
     ASSERT_EQ("", setup::WaitForState(installer, window, State::Finished, kInstallTimeout));
 
-    // The payload was unpacked into the temporary folder and the installation
-    // folder made; the program waits for Finish.
+    // The temporary payload files are gone once the extraction is done, and
+    // the installation folder is made; the program waits for Finish.
     for (const wchar_t* name : setup::kPayloadFiles)
-        EXPECT_GT(setup::FileSize(setup::TempFolder() + name), 0) << ui::Utf8(name);
+        EXPECT_FALSE(setup::FileExists(setup::TempFolder() + name)) << ui::Utf8(name);
     EXPECT_TRUE(setup::FileExists(setup::InstallFolder()));
     EXPECT_FALSE(setup::FileExists(profile + L"旧配置"));
     EXPECT_TRUE(setup::FileExists(profile + L"propertytemplate"));

@@ -156,12 +156,12 @@ int Journey(const std::wstring& program, const std::wstring& option)
     else
         Print("  still running after " + Seconds(kInstallTimeout) + "\n");
 
-    Print("temporary payload files (" + ui::Utf8(setup::TempFolder()) + "):\n");
+    Print("temporary payload files after the run (" + ui::Utf8(setup::TempFolder()) + "):\n");
     for (const wchar_t* name : setup::kPayloadFiles) {
         long long size = setup::FileSize(setup::TempFolder() + name);
         char line[128];
         std::snprintf(line, sizeof line, "  %-14s %s\n", ui::Utf8(name).c_str(),
-                      size < 0 ? "missing" : (std::to_string(size) + " bytes").c_str());
+                      size < 0 ? "removed" : (std::to_string(size) + " bytes, left behind").c_str());
         Print(line);
     }
 

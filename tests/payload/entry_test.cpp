@@ -132,6 +132,14 @@ TEST_F(LargeEntryTest, IsWrittenComparedAndRewrittenWhereItDiffers)
         EXPECT_EQ(ReadBytes(target), content_);
     }
     EXPECT_TRUE(reporter_.entryErrors.empty());
+#ifdef _WIN32
+    // Unchanged means not opened for writing: a target nobody may write to is still fine.
+    WriteBytes(target, content_);
+    HANDLE reader = CreateFileA(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(WriteEntry("\\big.bin", index_, target).outcome, WriteOutcome::Unchanged);
+    CloseHandle(reader);
+#endif
     EntryWorkspace workspace;
     EXPECT_EQ(CheckEntry(index_.entries["\\big.bin"], workspace), EntryCheck::Ok);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "fileio.h"
 #include "support.h"
 #include "unpack.h"
 
@@ -107,5 +108,54 @@ TEST_F(UnpackTest, UnpackingAgainOverwritesTheEarlierFile)
     ASSERT_TRUE(Unpack(CompressLzmaAlone("short", 5), temp_ / "out"));
     EXPECT_EQ(ReadBytes(temp_ / "out"), "short");
 }
+
+}  // namespace
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace {
+
+bool UnpackInto(const std::string& stream, File& target, const std::string& path)
+{
+    return UnpackResourceInto(reinterpret_cast<const uint8_t*>(stream.data()), stream.size(), target, path);
+}
+
+TEST_F(UnpackTest, IntoAFileMadeAnewThatGoesWhenItIsClosed)
+{
+    const std::string path = temp_ / "setupdir.qvas";
+    WriteBytes(path, std::string(50000, 'o'));  // an older, longer file of that name
+    {
+        File held;
+        ASSERT_TRUE(held.CreateExclusive(path));
+        ASSERT_TRUE(UnpackInto(CompressLzmaAlone(data_, data_.size()), held, path));
+        EXPECT_EQ(ReadBytes(path), data_);  // read alongside the held file
+
+        // A damaged stream leaves it empty, still held.
+        EXPECT_FALSE(UnpackInto(CompressLzmaAlone(data_, data_.size()).substr(0, 40), held, path));
+        EXPECT_EQ(ReadBytes(path), "");
+    }
+    EXPECT_EQ(ReadBytes(path), "<missing>");
+
+    File notOpen;
+    EXPECT_FALSE(UnpackInto(CompressLzmaAlone(data_, data_.size()), notOpen, path));
+    EXPECT_EQ(reporter_.diagnostics.back(), "Open DesFile ERR:" + path + "\n");
+}
+
+#ifndef _WIN32
+TEST_F(UnpackTest, ALinkPlantedUnderTheNameIsRemovedNotWrittenThrough)
+{
+    const std::string other = temp_ / "other.bin";
+    const std::string path = temp_ / "setupdir.qvas";
+    WriteBytes(other, "someone else's bytes");
+    ASSERT_EQ(symlink(NativePath(other).c_str(), NativePath(path).c_str()), 0);
+    File held;
+    ASSERT_TRUE(held.CreateExclusive(path));
+    ASSERT_TRUE(UnpackInto(CompressLzmaAlone(data_, data_.size()), held, path));
+    EXPECT_EQ(ReadBytes(other), "someone else's bytes");
+    EXPECT_EQ(ReadBytes(path), data_);
+}
+#endif
 
 }  // namespace

@@ -1,23 +1,29 @@
 // The payload resources of the program's own module: found by the lower-case
 // type name in whatever language they carry, and unpacked into a file.
 #include "payload_resources.h"
+#include "fileio.h"
 #include "win/winapp.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
 
+// Read as the installer's own readers do: sharing read, write and delete.
 std::string ReadAll(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    File file;
+    if (!file.OpenRead(path))
+        return "<missing>";
+    std::string bytes(static_cast<size_t>(file.Length()), '\0');
+    bytes.resize(file.Read(&bytes[0], bytes.size()));
+    return bytes;
 }
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string TempPath(const char* name)
 {
@@ -33,11 +39,48 @@ TEST(PayloadResources, UnpacksGoodAndRefusesDamagedOrMissing)
     ASSERT_FALSE(expected.empty());
 
     std::string good = TempPath("qva-good.bin");
-    EXPECT_TRUE(UnpackPayloadResource(129, good));
+    File held;
+    EXPECT_TRUE(UnpackPayloadResource(129, good, held));
     EXPECT_EQ(ReadAll(good), expected);
 
-    EXPECT_FALSE(UnpackPayloadResource(130, TempPath("qva-cut.bin")));
-    EXPECT_FALSE(UnpackPayloadResource(131, TempPath("qva-missing.bin")));
+    File cut, missing;
+    EXPECT_FALSE(UnpackPayloadResource(130, TempPath("qva-cut.bin"), cut));
+    EXPECT_FALSE(UnpackPayloadResource(131, TempPath("qva-missing.bin"), missing));
+    EXPECT_FALSE(missing.IsOpen());
+}
+
+// The unpacked file is made anew, and while it is held nobody else may write,
+// rename, replace or delete it; it goes with its handle.
+TEST(PayloadResources, TheUnpackedFileIsHeldForTheInstallerAloneAndGoesWithIt)
+{
+    const std::string path = TempPath("setupdir.qvai");
+    const std::string other = TempPath("other.bin");
+    {
+        File old, spare;
+        ASSERT_TRUE(old.OpenWrite(path) && old.Write("an older, longer file of that name", 34));
+        ASSERT_TRUE(spare.OpenWrite(other) && spare.Write("spare", 5));
+    }
+    {
+        File held;
+        ASSERT_TRUE(UnpackPayloadResource(129, path, held));
+        EXPECT_EQ(ReadAll(path), ReadAll(std::string("Z:") + SAMPLE_TEXT_PATH));
+
+        HANDLE writer = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+        EXPECT_EQ(writer, INVALID_HANDLE_VALUE);
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        if (writer != INVALID_HANDLE_VALUE)
+            ::CloseHandle(writer);
+        EXPECT_FALSE(::MoveFileA(path.c_str(), (path + ".moved").c_str()));
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_FALSE(::MoveFileExA(other.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING));
+        EXPECT_FALSE(::DeleteFileA(path.c_str()));
+        EXPECT_EQ(::GetLastError(), static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+        EXPECT_EQ(ReadAll(other), "spare");
+    }
+    EXPECT_FALSE(Exists(path));
+    EXPECT_FALSE(Exists(path + ".moved"));
+    ::DeleteFileA(other.c_str());
 }
 
 TEST(PayloadResources, CorruptionMessageCarriesTheCode)
