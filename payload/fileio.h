@@ -27,9 +27,9 @@ public:
     // Creates the file, or truncates it, for writing.
     bool OpenWrite(const std::string& path);
     // Creates path anew for this program alone, for reading and writing: a
-    // file or link of that name is removed first (never opened, so nothing is
-    // written through a link), then a new file is made (never an existing
-    // one). While it stays open others may only read it: no other handle can
+    // new file is made (never an existing one) and takes the place of a file
+    // or link of that name, which is never opened, so nothing is written or
+    // deleted through a link. While it stays open others may only read it: no other handle can
     // write, rename or delete it. Closing it removes it (on Windows the end
     // of the program does too). False when the file cannot be made.
     bool CreateExclusive(const std::string& path);

@@ -1,5 +1,8 @@
 #include "fileio.h"
 
+#include <cstdio>
+#include <memory>
+
 File::~File() { Close(); }
 
 bool File::OpenRead(const std::string& path)
@@ -20,16 +23,71 @@ bool File::OpenWrite(const std::string& path)
     return handle_ != INVALID_HANDLE_VALUE;
 }
 
+namespace {
+
+using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+// Windows Vista on; looked up so that the program still starts before it.
+SetFileInformationByHandleFn FindSetFileInformationByHandle()
+{
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    return kernel ? reinterpret_cast<SetFileInformationByHandleFn>(
+                        reinterpret_cast<void*>(GetProcAddress(kernel, "SetFileInformationByHandle")))
+                  : nullptr;
+}
+
+// Others may read the file; writing, renaming and deleting need sharing that
+// is not given. CREATE_NEW never opens what is there, nor follows a link.
+HANDLE CreateNewHeld(const std::string& path)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+}
+
+// Gives the open file the name path, in place of whatever has it (a file, or
+// a link: the link is replaced, not what it points to).
+bool RenameOver(HANDLE file, const std::string& path, SetFileInformationByHandleFn setInformation)
+{
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    if (length <= 0)
+        return false;
+    const size_t size = sizeof(FILE_RENAME_INFO) + static_cast<size_t>(length) * sizeof(wchar_t);
+    std::unique_ptr<uint8_t[]> buffer(new uint8_t[size]());
+    FILE_RENAME_INFO* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.get());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = nullptr;
+    rename->FileNameLength = static_cast<DWORD>(length - 1) * sizeof(wchar_t);
+    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, rename->FileName, length);
+    return setInformation(file, FileRenameInfo, rename, static_cast<DWORD>(size)) != 0;
+}
+
+}  // namespace
+
 bool File::CreateExclusive(const std::string& path)
 {
     Close();
-    // DeleteFileA removes a link itself, not what it points to.
-    DeleteFileA(path.c_str());
-    // Others may read it; writing, renaming and deleting need sharing that is
-    // not given. CREATE_NEW never opens what is there (nor follows a link).
-    handle_ = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    return handle_ != INVALID_HANDLE_VALUE;
+    SetFileInformationByHandleFn setInformation = FindSetFileInformationByHandle();
+    if (!setInformation) {
+        // Before Vista: DeleteFileA removes a link itself, not what it points to.
+        DeleteFileA(path.c_str());
+        handle_ = CreateNewHeld(path);
+        return handle_ != INVALID_HANDLE_VALUE;
+    }
+    // Made under a name of its own beside path, then renamed over whatever
+    // has that name: nothing there is opened, deleted through a link or
+    // written through one.
+    for (DWORD attempt = 0; attempt < 8 && handle_ == INVALID_HANDLE_VALUE; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".~%lx-%lx", GetCurrentProcessId(), GetTickCount() + attempt);
+        handle_ = CreateNewHeld(path + suffix);
+    }
+    if (handle_ == INVALID_HANDLE_VALUE)
+        return false;
+    if (!RenameOver(handle_, path, setInformation)) {
+        Close();  // the file made goes with its handle
+        return false;
+    }
+    return true;
 }
 
 bool File::Truncate()

@@ -35,7 +35,7 @@ std::string TryToTamperWith(const std::wstring& path)
 
 // A Unix symbolic link at link pointing to target (both Windows paths in the
 // prefix): what Wine shows as a reparse point. Made by ln, which Wine starts
-// as it starts any program.
+// as it starts any program, Unix ones too.
 bool MakeUnixLink(const std::wstring& target, const std::wstring& link)
 {
     using UnixName = char*(CDECL*)(const wchar_t*);
@@ -47,7 +47,7 @@ bool MakeUnixLink(const std::wstring& target, const std::wstring& link)
     char* at = unixName(link.c_str());
     if (!from || !at)
         return false;
-    std::string command = std::string("/bin/ln -s '") + from + "' '" + at + "'";
+    std::string command = std::string("/bin/ln -s \"") + from + "\" \"" + at + "\"";
     HeapFree(GetProcessHeap(), 0, from);
     HeapFree(GetProcessHeap(), 0, at);
     STARTUPINFOA startup{};
@@ -55,10 +55,10 @@ bool MakeUnixLink(const std::wstring& target, const std::wstring& link)
     PROCESS_INFORMATION info{};
     if (!CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return false;
-    WaitForSingleObject(info.hProcess, 10000);
     CloseHandle(info.hThread);
     CloseHandle(info.hProcess);
-    return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES;
+    // Wine does not wait for a Unix program: watch for its work instead.
+    return ui::WaitFor([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
 }
 
 // A file of the payload held open by another program without sharing keeps
