@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "container.h"
+#include "sysint/status_line.h"
 
 // The four temporary payload files, in the temporary folder.
 struct PayloadPaths {
@@ -20,11 +21,9 @@ struct PayloadPaths {
 
 // Every call comes from the worker thread and waits until the window's
 // thread has handled it.
-class InstallReporter {
+// The status line is StatusLine::SetStatus.
+class InstallReporter : public StatusLine {
 public:
-    virtual ~InstallReporter() = default;
-    // The status line.
-    virtual void SetStatus(const char* text) = 0;
     // The progress bar: range 0..100, then position n.
     virtual void SetProgress(int n) = 0;
     // Shows or hides the setup window.

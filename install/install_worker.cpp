@@ -2,6 +2,8 @@
 // status line and progress bar; message boxes are owned by the window.
 #include "install_worker.h"
 
+#include "cleanup/cleanup_earlier_installation.h"
+#include "cleanup/removal.h"
 #include "close_programs.h"
 #include "extraction_window.h"
 #include "install_folder.h"
@@ -10,7 +12,10 @@
 #include "proc/notification_area.h"
 #include "proc/processes.h"
 #include "reader_profile.h"
+#include "registration.h"
 #include "res/resource.h"
+#include "sysint/prerequisite.h"
+#include "sysint/run_and_wait.h"
 #include "win/reg_key.h"
 
 #include "container.h"
@@ -126,7 +131,8 @@ void RunInstallation(InstallContext& context)
         KillProcessesByName(stopList);
     }
 
-    // 8. Removing the news and notice history goes here, before the sweep.
+    // 8.
+    DeleteNewsHistory();
     RefreshNotificationArea();
 
     // 9.
@@ -135,10 +141,14 @@ void RunInstallation(InstallContext& context)
     // 10.
     CloseProgramsHoldingFiles(context);
 
-    // 11. The cleanup of earlier installations goes here.
+    // 11. It may remove the installation folder; step 15 makes it again.
+    CleanupEarlierInstallation();
+
     // 12.
     RefreshNotificationArea();
-    // 13. Pruning the log folder goes here.
+
+    // 13.
+    PruneLogFolder();
 
     // 14.
     reporter.ShowSetupWindow(!context.silent);
@@ -165,15 +175,15 @@ void RunInstallation(InstallContext& context)
     // 19. The bar steps back from 50.
     reporter.SetProgress(20);
 
-    // 20. The runtime libraries prerequisite (VcRuntime) goes here.
+    // 20.
+    InstallPrerequisite(VcRuntime, &reporter, context.installFolder);
 
     // 21.
     reporter.SetProgress(25);
 
     // 22. .NET Framework 4, when its key is missing.
-    if (!NetFramework4Present()) {
-        // The DotNet4 prerequisite goes here.
-    }
+    if (!NetFramework4Present())
+        InstallPrerequisite(DotNet4, &reporter, context.installFolder);
 
     // 23.
     reporter.SetProgress(30);
@@ -181,26 +191,28 @@ void RunInstallation(InstallContext& context)
     // 24.
     ResetReaderProfile(context.installFolder);
 
-    // 25. The root certificate prerequisites (RootCert, RootCert1) go here.
+    // 25.
+    InstallPrerequisite(RootCert, nullptr, context.installFolder);
+    InstallPrerequisite(RootCert1, nullptr, context.installFolder);
 
     // 26.
     reporter.SetProgress(40);
 
     // 27.
     reporter.SetStatus("写入注册表");
-    // The registry imports go here.
+    ImportRegistryFiles(context.installFolder);
 
     // 28.
     reporter.SetStatus("注册控件");
     reporter.SetProgress(50);
-    // The control registrations and the driver setup go here.
+    RegisterControls(context.installFolder, context.systemFolder);
 
     // 29. The file associations and the PDF client shortcut go here.
 
     // 30. Virtual printer, when its setup is in the payload.
     if (FileExists(context.installFolder + "DoroSetup.exe")) {
         reporter.SetStatus("安装虚拟打印");
-        // RunAndWait("DoroSetup.exe", "/sp- /verysilent /norestart", installFolder) goes here.
+        RunAndWait("DoroSetup.exe", "/sp- /verysilent /norestart", context.installFolder);
     }
 
     // 31.

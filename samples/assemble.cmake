@@ -39,8 +39,12 @@ endforeach()
 
 # Registry files: REGEDIT4 text in code page 936 with CRLF line ends.
 file(MAKE_DIRECTORY ${setupdir}/Reg)
-function(write_reg file variant)
+function(write_reg file variant base)
   set(text "REGEDIT4\r\n\r\n[${SAMPLE_REG_KEY}]\r\n\"${file}\"=\"${variant}\"\r\n")
+  if(NOT variant STREQUAL "-")
+    # The variants differ in a Chinese value too.
+    string(APPEND text "\r\n[${SAMPLE_REG_PLATFORM_KEY}\\${base}]\r\n\"位数\"=\"${variant}位系统\"\r\n")
+  endif()
   if(file STREQUAL "reg.reg")
     string(APPEND text "\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\TolvaneSample\\产品]\r\n"
                        "\"名称\"=\"Halvor数字证书和电子签章客户端\"\r\n")
@@ -54,11 +58,11 @@ function(write_reg file variant)
   file(REMOVE ${OUT}/reg.utf8)
 endfunction()
 foreach(base IN LISTS SAMPLE_REG_VARIANTS)
-  write_reg("${base} 32.reg" 32)
-  write_reg("${base} 64.reg" 64)
+  write_reg("${base} 32.reg" 32 "${base}")
+  write_reg("${base} 64.reg" 64 "${base}")
 endforeach()
 foreach(file IN LISTS SAMPLE_REG_PLAIN)
-  write_reg("${file}" "-")
+  write_reg("${file}" "-" "")
 endforeach()
 
 # The list of the system container's files, for the next installation's cleanup.

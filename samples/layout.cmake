@@ -78,3 +78,6 @@ set(SAMPLE_REG_PLAIN
 # The key that every sample registry file writes one value to: the value's
 # name is the file's name, its data the variant ("32", "64" or "-").
 set(SAMPLE_REG_KEY "HKEY_LOCAL_MACHINE\\SOFTWARE\\TolvaneSample\\RegImport")
+# Each variant file also writes, below this key, the key named after its base
+# name with the value "位数" = "32位系统" or "64位系统".
+set(SAMPLE_REG_PLATFORM_KEY "HKEY_LOCAL_MACHINE\\SOFTWARE\\TolvaneSample\\平台")

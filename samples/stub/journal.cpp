@@ -72,3 +72,16 @@ void AppendJournalLine(const std::wstring& path, const std::wstring& commandLine
     if (mutex.h)
         ReleaseMutex(mutex.h);
 }
+
+DWORD LingerMilliseconds(const std::wstring& fileName)
+{
+    wchar_t value[512];
+    DWORD length = GetEnvironmentVariableW(L"TOLVANE_STUB_LINGER", value, 512);
+    if (length == 0 || length >= 512)
+        return 0;
+    std::wstring text(value, length);
+    size_t equals = text.rfind(L'=');
+    if (equals == std::wstring::npos || lstrcmpiW(text.substr(0, equals).c_str(), fileName.c_str()))
+        return 0;
+    return wcstoul(text.c_str() + equals + 1, nullptr, 10);
+}

@@ -8,6 +8,9 @@
 //   --stub-load=PATH    load the library PATH, then keep running
 //   --stub-sleep=MS     run for MS milliseconds, then exit
 //   --stub-exit=N       exit with code N (default 0)
+// and, for programs whose command line is fixed by the installer, the
+// environment variable TOLVANE_STUB_LINGER=NAME=MS: a stub whose file name is
+// NAME (any case) runs for MS milliseconds before it exits.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -89,7 +92,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 
     bool stay = IsServerName(BaseName(path));
     int exitCode = 0;
-    DWORD sleepMs = 0;
+    DWORD sleepMs = LingerMilliseconds(BaseName(path));
     std::wstring library;
 
     int argc = 0;

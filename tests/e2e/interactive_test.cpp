@@ -2,12 +2,26 @@
 // its two places; the close request.
 #include "scenario.h"
 
+#include <tlhelp32.h>
+
 namespace e2e {
 namespace {
 
 using setup::State;
 
 class Interactive : public SetupScenario {};
+
+bool ProcessRuns(const wchar_t* imageName)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
+        found = !lstrcmpiW(entry.szExeFile, imageName);
+    CloseHandle(snapshot);
+    return found;
+}
 
 TEST_F(Interactive, ReadyInstallingFinishedThenFinishEnds)
 {
@@ -89,6 +103,35 @@ TEST_F(Interactive, CancelDuringInstallationEndsAtOnce)
     // The finish actions never ran: the client was not started.
     for (const setup::JournalLine& line : setup::ReadJournal())
         EXPECT_NE(L"NoRunGUI", line.commandLine) << ui::Utf8(line.program);
+}
+
+TEST_F(Interactive, CancelDuringALongProgramWaitEndsAtOnce)
+{
+    // The runtime installer outlives the installer's 15-second wait.
+    SetEnvironmentVariableW(L"TOLVANE_STUB_LINGER", L"vcredist_x86.exe=120000");
+    HWND window = StartWindowed();
+    SetEnvironmentVariableW(L"TOLVANE_STUB_LINGER", nullptr);
+    ASSERT_NE(nullptr, window);
+    ASSERT_TRUE(ui::ClickButton(window, setup::kInstall));
+    const std::wstring program = setup::InstallFolder() + L"vcredist_x86.exe";
+    ASSERT_TRUE(ui::WaitFor(
+        [&] {
+            for (const setup::JournalLine& line : setup::ReadJournal())
+                if (!lstrcmpiW(line.program.c_str(), program.c_str()))
+                    return true;
+            return false;
+        },
+        kInstallTimeout));
+
+    EXPECT_EQ(L"安装运行库", ui::ControlText(window, setup::kStatus));
+
+    // The worker is waiting for it; Cancel with Yes does not.
+    const DWORD start = GetTickCount();
+    CancelWithAnswer(window, IDYES);
+    ExpectEnds(5000);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    // The runtime installer was neither waited for nor stopped.
+    EXPECT_TRUE(ProcessRuns(L"vcredist_x86.exe"));
 }
 
 TEST_F(Interactive, CloseRequestMinimisesAndInstallationGoesOn)

@@ -307,4 +307,45 @@ void ClearJournal()
     DeleteFileW(JournalPath().c_str());
 }
 
+void ReadRegistryTree(HKEY root, const std::wstring& subKey, REGSAM view, RegistrySnapshot& out)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, subKey.c_str(), 0, KEY_READ | view, &key) != ERROR_SUCCESS)
+        return;
+    const std::wstring prefix = (view == KEY_WOW64_32KEY ? L"32:" : L"64:") + subKey + L"\\";
+    out[prefix] = L"(key)";
+    wchar_t name[512];
+    BYTE data[4096];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = 512, dataSize = sizeof data - sizeof(wchar_t), type = 0;
+        if (RegEnumValueW(key, i, name, &nameLength, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
+            break;
+        std::wstring text = L"(type " + std::to_wstring(type) + L")";
+        if (type == REG_SZ || type == REG_EXPAND_SZ) {
+            text.assign(reinterpret_cast<wchar_t*>(data), dataSize / sizeof(wchar_t));
+            while (!text.empty() && text.back() == L'\0')
+                text.pop_back();
+        }
+        out[prefix + name] = text;
+    }
+    std::vector<std::wstring> children;
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = 512;
+        if (RegEnumKeyExW(key, i, name, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        children.push_back(name);
+    }
+    RegCloseKey(key);
+    for (const std::wstring& child : children)
+        ReadRegistryTree(root, subKey + L"\\" + child, view, out);
+}
+
+RegistrySnapshot ReadSampleRegistry()
+{
+    RegistrySnapshot keys;
+    for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+        ReadRegistryTree(HKEY_LOCAL_MACHINE, L"SOFTWARE\\TolvaneSample", view, keys);
+    return keys;
+}
+
 }  // namespace setup

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -77,5 +78,14 @@ struct JournalLine {
 std::wstring JournalPath();
 std::vector<JournalLine> ReadJournal();
 void ClearJournal();
+
+// What the installation wrote below root\subKey, in one registry view
+// (KEY_WOW64_64KEY or KEY_WOW64_32KEY): "64:key\" -> "(key)" for each key and
+// "64:key\name" -> data for each value (REG_SZ as text, others by type).
+using RegistrySnapshot = std::map<std::wstring, std::wstring>;
+void ReadRegistryTree(HKEY root, const std::wstring& subKey, REGSAM view, RegistrySnapshot& out);
+// Both views of HKEY_LOCAL_MACHINE\SOFTWARE\TolvaneSample, the key the sample
+// payload's registry files and controls write.
+RegistrySnapshot ReadSampleRegistry();
 
 }  // namespace setup

@@ -1,5 +1,8 @@
 #include "ui_driver.h"
 
+#include <tlhelp32.h>
+#include <winternl.h>
+
 #include <cstdio>
 
 namespace ui {
@@ -297,6 +300,50 @@ std::wstring WindowsPathOfHost(const std::string& hostPath)
         if (c == L'/')
             c = L'\\';
     return path;
+}
+
+std::vector<DWORD> ChildProcesses(DWORD parent)
+{
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return children;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (entry.th32ParentProcessID == parent && entry.th32ProcessID != parent)
+            children.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return children;
+}
+
+std::wstring CommandLineOf(DWORD pid)
+{
+    using QueryInformation = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    auto query = reinterpret_cast<QueryInformation>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process || !query) {
+        if (process)
+            CloseHandle(process);
+        return std::wstring();
+    }
+    std::wstring line;
+    PROCESS_BASIC_INFORMATION basic = {};
+    PEB peb = {};
+    RTL_USER_PROCESS_PARAMETERS parameters = {};
+    SIZE_T read = 0;
+    if (query(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) >= 0 &&
+        ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, &read) &&
+        ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, &read) &&
+        parameters.CommandLine.Length > 0) {
+        line.resize(parameters.CommandLine.Length / sizeof(wchar_t));
+        if (!ReadProcessMemory(process, parameters.CommandLine.Buffer, &line[0], parameters.CommandLine.Length,
+                               &read))
+            line.clear();
+    }
+    CloseHandle(process);
+    return line;
 }
 
 }  // namespace ui

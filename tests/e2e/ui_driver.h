@@ -76,6 +76,12 @@ std::vector<MessageBoxInfo> FindMessageBoxes(DWORD pid, HWND exclude);
 // Answers a message box with IDOK, IDYES, IDNO or IDCANCEL and waits until it is gone.
 bool AnswerMessageBox(const MessageBoxInfo& box, int answer, DWORD timeoutMs = 5000);
 
+// The processes started by process parent that still run.
+std::vector<DWORD> ChildProcesses(DWORD parent);
+// The command line of a running process of the same bitness, read from its
+// process parameters; empty when it cannot be read.
+std::wstring CommandLineOf(DWORD pid);
+
 // Saves what the screen shows of a window as a 24-bit BMP file.
 bool CaptureWindow(HWND window, const std::wstring& bmpPath);
 

@@ -4,7 +4,8 @@
 //       Runs SETUP with OPTION (none: an interactive run, in which the driver
 //       clicks Install and Finish), answers message boxes with OK, and prints
 //       the window's states, the boxes, the temporary payload files, the
-//       installed tree and the stubs' journal.
+//       installed tree, what it wrote to the registry, the programs it ran
+//       with their command lines, and the stubs' journal.
 //   tolvane-uidriver screenshots SETUP FOLDER
 //       Runs SETUP interactively and saves ready.bmp, installing.bmp and
 //       finished.bmp of its window in FOLDER; then ends the installer
@@ -116,8 +117,22 @@ int Journey(const std::wstring& program, const std::wstring& option)
     DWORD exitCode = 0;
     bool exited = false;
 
+    // The programs the installer starts itself (regedit, regsvr32, the
+    // prerequisites...), with their command lines, in the order seen.
+    std::vector<std::pair<DWORD, std::wstring>> children;
+    auto watchChildren = [&] {
+        for (DWORD pid : ui::ChildProcesses(installer.Id())) {
+            bool known = false;
+            for (const auto& child : children)
+                known = known || child.first == pid;
+            if (!known)
+                children.push_back({pid, ui::CommandLineOf(pid)});
+        }
+    };
+
     Print("window:\n");
     while (GetTickCount() - start < kInstallTimeout) {
+        watchChildren();
         if (installer.WaitForExit(0, &exitCode)) {
             exited = true;
             break;
@@ -166,6 +181,19 @@ int Journey(const std::wstring& program, const std::wstring& option)
     }
 
     PrintInstalledTree();
+
+    Print("registry written (HKEY_LOCAL_MACHINE\\SOFTWARE\\TolvaneSample; 64: and 32: are the views):\n");
+    const setup::RegistrySnapshot keys = setup::ReadSampleRegistry();
+    for (const auto& entry : keys)
+        Print("  " + ui::Utf8(entry.first) + (entry.second == L"(key)" ? "" : " = " + ui::Utf8(entry.second)) + "\n");
+    if (keys.empty())
+        Print("  nothing\n");
+
+    Print("programs the installer ran, with their command lines: " + std::string(children.empty() ? "none\n" : "\n"));
+    for (const auto& child : children)
+        Print("  " + (child.second.empty() ? "(pid " + std::to_string(child.first) + ", ended before it was read)"
+                                           : ui::Utf8(child.second)) +
+              "\n");
 
     // The programs started last (the finish actions) may still be starting.
     std::vector<setup::JournalLine> journal = setup::ReadJournal();

@@ -1,0 +1,94 @@
+#include "cleanup_earlier_installation.h"
+
+#include "cleanup_tables.h"
+#include "removal.h"
+#include "system_file_list.h"
+
+#include "proc/processes.h"
+#include "sysint/run_and_wait.h"
+#include "win/path_split.h"
+#include "win/reg_key.h"
+#include "win/shell_folder.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+namespace {
+
+void RemoveProgramGroup()
+{
+    std::string group = GetSpecialFolderPath(CSIDL_COMMON_PROGRAMS);
+    // Without the menu's path the group's name would be taken as a relative folder.
+    if (group.empty())
+        return;
+    if (FindLastSeparator(group) != group.size() - 1)
+        group += "\\";
+    DeleteFolderTree(group + "Halvor数字证书和电子签章客户端");
+}
+
+void DeleteStartupValues()
+{
+    RegKey run;
+    if (run.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", KEY_ALL_ACCESS) !=
+        ERROR_SUCCESS)
+        return;
+    for (size_t i = 0; i < EarlierStartupValuesSize; ++i)
+        run.DeleteValue(EarlierStartupValues[i]);
+}
+
+void UnregisterControls(const std::string& installFolder, const std::string& systemFolder)
+{
+    for (size_t i = 0; i < ControlUnregistrationTableSize; ++i) {
+        const ControlUnregistrationRow& row = ControlUnregistrationTable[i];
+        const std::string parameters = std::string("/s /u \"%s\\") + row.fileName + "\"";
+        RunAndWait("regsvr32.exe", parameters.c_str(),
+                   row.folder == ControlFolder::System ? systemFolder : installFolder);
+    }
+}
+
+}  // namespace
+
+void CleanupEarlierInstallation()
+{
+    // 1, 2. Names in both lists are stopped twice.
+    for (size_t i = 0; i < FirstTerminationListSize; ++i)
+        KillProcessByName(FirstTerminationList[i].imageName);
+    for (size_t i = 0; i < SecondTerminationListSize; ++i)
+        KillProcessByName(SecondTerminationList[i].imageName);
+
+    // 3.
+    DeleteNewsHistory();
+
+    // 4.
+    for (size_t i = 0; i < EarlierDesktopShortcutsSize; ++i)
+        DeleteCommonDesktopFile(EarlierDesktopShortcuts[i]);
+
+    // 5.
+    RemoveProgramGroup();
+
+    // 6.
+    DeleteStartupValues();
+
+    // 7.
+    const std::string programFiles = GetFolderPath(CSIDL_PROGRAM_FILES);
+    const std::string installFolder = programFiles + "\\TolvaneKelm\\";
+    const std::string systemFolder = GetFolderPath(CSIDL_SYSTEM) + "\\";
+
+    // 8. Each waits at most the launcher's bound.
+    UnregisterControls(installFolder, systemFolder);
+
+    // 9, 10. Only where an earlier installation folder can be entered.
+    if (!programFiles.empty() && ::SetCurrentDirectoryA(installFolder.c_str())) {
+        DeleteListedSystemFiles(systemFolder);
+        if (::SetCurrentDirectoryA(installFolder.c_str())) {
+            // The folder to be removed must not be the current one.
+            ::SetCurrentDirectoryA("..");
+            DeleteFolderTree(installFolder);
+        }
+    }
+
+    // 11.
+    for (size_t i = 0; i < EarlierKeyTableSize; ++i)
+        ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, EarlierKeyTable[i].subKey);
+}

@@ -1,0 +1,43 @@
+#include "cleanup_tables.h"
+
+const EarlierKeyRow EarlierKeyTable[] = {
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\NJA EKEY CSP V1.0"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\WatchData Cryptographic Provider v1.0 For NUVRA"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\Watchdata CSP v3.4 For NUVRA"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\Antaeus & Mingwah Aohan eKey RSA Cryptographic Provider v1.0"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\Antaeus & Mingwah Aohan eKey SChannel Cryptographic Provider v1.0"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\HENGBAO USB KEY CSP1.0.0 For NUVRA"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\EnterSafe ePass3003 CSP For NUVRA v1.0"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\HaiTai Cryptographic Service Provider For NUVRA"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Calais\\SmartCards\\HaiTai"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Calais\\SmartCards\\HaiTai_7D"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Calais\\SmartCards\\HaiTai_ED"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Calais\\SmartCards\\HaiTai_FD"},
+    {"SYSTEM\\CurrentControlSet\\Services\\HaiKeyEnum\\parameters"},
+    {"SYSTEM\\CurrentControlSet\\Services\\HaiKeyEnum"},
+    {"SYSTEM\\CurrentControlSet\\Services\\WDMonitor34_nuvra"},
+    {"SYSTEM\\CurrentControlSet\\Services\\KeyDeviceSer"},
+    {"SYSTEM\\CurrentControlSet\\Services\\NewKeyUDSys"},
+    {"SYSTEM\\ControlSet001\\Services\\WDMonitor34_nuvra"},
+    {"SYSTEM\\ControlSet001\\Services\\KeyDeviceSer"},
+    {"SYSTEM\\ControlSet001\\Services\\NewKeyUDSys"},
+    {"SOFTWARE\\mwcsps_v10.dll"},
+    {"SOFTWARE\\WatchData\\WatchData CRW\\Parameter"},
+    {"SOFTWARE\\WatchData\\WatchData CRW"},
+    {"SOFTWARE\\WatchData"},
+    {"SOFTWARE\\TolvaneKelm\\Halvor数字证书和电子签章客户端"},
+    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Halvor数字证书和电子签章客户端"},
+    // The certificate authority's own provider and its settings keys.
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\Halvor RSA CSP v1.0"},
+    {"SOFTWARE\\Wow6432Node\\Microsoft\\Cryptography\\Defaults\\Provider\\Halvor RSA CSP v1.0"},
+    {"SOFTWARE\\HalvorCSP"},
+    {"SOFTWARE\\Wow6432Node\\HalvorCSP"},
+    {"SOFTWARE\\HalvorCSP_m"},
+    {"SOFTWARE\\Wow6432Node\\HalvorCSP_m"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\DMWZ eSafe CSP for PRAVIK v1.0"},
+    {"SOFTWARE\\Wow6432Node\\Microsoft\\Cryptography\\Defaults\\Provider\\DMWZ eSafe CSP for PRAVIK v1.0"},
+    {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\Longmai mToken GM3000 CSP V1.1"},
+    {"SOFTWARE\\Wow6432Node\\Microsoft\\Cryptography\\Defaults\\Provider\\Longmai mToken GM3000 CSP V1.1"},
+};
+
+const size_t EarlierKeyTableSize = sizeof(EarlierKeyTable) / sizeof(EarlierKeyTable[0]);

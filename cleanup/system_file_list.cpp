@@ -1,0 +1,66 @@
+#include "system_file_list.h"
+
+#include "shared_runtime_files.h"
+#include "win/path_split.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+bool IsNameInsideFolder(const std::string& name)
+{
+    if (name.empty() || name[0] == '\\' || name[0] == '/')
+        return false;
+    if (name.find(':') != std::string::npos)
+        return false;
+    size_t begin = 0;
+    for (;;) {
+        const size_t end = FindNextSeparator(name, begin, PathSeparators::BackslashOrSlash);
+        const std::string part = name.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
+        if (part == "..")
+            return false;
+        if (end == std::string::npos)
+            return true;
+        begin = end + 1;
+    }
+}
+
+void DeleteListedSystemFiles(const std::string& systemFolder)
+{
+    FilePtr list(std::fopen("sysdir.hash", "rb"));
+    if (!list)
+        return;
+    if (!::SetCurrentDirectoryA(systemFolder.c_str()))
+        return;
+
+    std::fseek(list.get(), 0, SEEK_END);
+    const long size = std::ftell(list.get());
+    std::fseek(list.get(), 0, SEEK_SET);
+    const long records = size < 0 ? 0 : size / static_cast<long>(kSystemFileRecord);
+
+    for (long i = 0; i < records; ++i) {
+        char field[kSystemFileNameField];
+        unsigned char digest[kSystemFileDigestField];
+        if (std::fread(field, 1, sizeof field, list.get()) != sizeof field ||
+            std::fread(digest, 1, sizeof digest, list.get()) != sizeof digest)
+            break;
+        const std::string name(field, strnlen(field, sizeof field));
+        if (MatchesSharedRuntimeFiles(name))
+            continue;
+        // Only files inside the system folder are ever deleted.
+        if (!IsNameInsideFolder(name))
+            continue;
+        ::DeleteFileA(name.c_str());
+    }
+}

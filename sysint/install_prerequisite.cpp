@@ -1,0 +1,16 @@
+#include "prerequisite.h"
+
+#include "run_and_wait.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+
+void InstallPrerequisite(Prerequisite step, StatusLine* window, const std::string& installFolder)
+{
+    const PrerequisiteRow& row = PrerequisiteTable[step];
+    if (!::PathFileExistsA((installFolder + "\\" + row.programFile).c_str()))
+        return;
+    if (row.statusText && window)
+        window->SetStatus(row.statusText);
+    RunAndWait(row.programFile, row.parameters, installFolder);
+}
