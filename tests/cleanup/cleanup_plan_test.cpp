@@ -170,7 +170,10 @@ TEST_F(CleanupPlan, EarlierInstallationIsRemovedExceptTheSharedRuntimeFiles)
     }
 
     // Every control unregistered, in list order, each in its folder.
-    std::vector<setup::JournalLine> journal = setup::ReadJournal();
+    std::vector<setup::JournalLine> journal;
+    for (const setup::JournalLine& line : setup::ReadJournal())
+        if (line.commandLine == L"DllUnregisterServer")
+            journal.push_back(line);
     ASSERT_EQ(ControlUnregistrationTableSize, journal.size());
     for (size_t i = 0; i < ControlUnregistrationTableSize; ++i) {
         const ControlUnregistrationRow& row = ControlUnregistrationTable[i];
