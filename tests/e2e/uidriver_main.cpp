@@ -12,6 +12,7 @@
 //       (without its finish actions).
 //
 // SETUP and FOLDER may be host paths (/...) or Windows paths.
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -120,13 +121,15 @@ int Journey(const std::wstring& program, const std::wstring& option)
     // The programs the installer starts itself (regedit, regsvr32, the
     // prerequisites...), with their command lines, in the order seen.
     std::vector<std::pair<DWORD, std::wstring>> children;
+    // A process just made may not show its command line yet: read again.
     auto watchChildren = [&] {
         for (DWORD pid : ui::ChildProcesses(installer.Id())) {
-            bool known = false;
-            for (const auto& child : children)
-                known = known || child.first == pid;
-            if (!known)
+            auto known = std::find_if(children.begin(), children.end(),
+                                      [&](const std::pair<DWORD, std::wstring>& child) { return child.first == pid; });
+            if (known == children.end())
                 children.push_back({pid, ui::CommandLineOf(pid)});
+            else if (known->second.empty())
+                known->second = ui::CommandLineOf(pid);
         }
     };
 
