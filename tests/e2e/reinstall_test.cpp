@@ -65,7 +65,8 @@ TEST_F(Reinstall, SecondRunRemovesWhatTheFirstLeftAndEndsTheSame)
     ASSERT_FALSE(first.files.empty());
     // The variants of this platform imported, the controls registered.
     EXPECT_EQ(L"64", ValueInAnyView(first.keys, L"SOFTWARE\\TolvaneSample\\RegImport\\SwOESServer2 64.reg"));
-    EXPECT_EQ(L"(key)", ValueInAnyView(first.keys, L"SOFTWARE\\TolvaneSample\\Controls\\TolvaneCertX.ocx\\"));
+    EXPECT_EQ(folder + L"TolvaneCertX.ocx",
+              ValueInAnyView(first.keys, L"SOFTWARE\\TolvaneSample\\Controls\\TolvaneCertX.ocx\\"));
     // Something the first installation did not bring, left in its folder.
     ASSERT_TRUE(PlaceFile(folder + L"留下的.txt"));
 

@@ -80,8 +80,9 @@ std::vector<JournalLine> ReadJournal();
 void ClearJournal();
 
 // What the installation wrote below root\subKey, in one registry view
-// (KEY_WOW64_64KEY or KEY_WOW64_32KEY): "64:key\" -> "(key)" for each key and
-// "64:key\name" -> data for each value (REG_SZ as text, others by type).
+// (KEY_WOW64_64KEY or KEY_WOW64_32KEY): "64:key\" -> "(key)" for each key (or
+// its default value, when it has one) and "64:key\name" -> data for each named
+// value (REG_SZ as text, others by type).
 using RegistrySnapshot = std::map<std::wstring, std::wstring>;
 void ReadRegistryTree(HKEY root, const std::wstring& subKey, REGSAM view, RegistrySnapshot& out);
 // Both views of HKEY_LOCAL_MACHINE\SOFTWARE\TolvaneSample, the key the sample
