@@ -5,6 +5,7 @@
 #include "cleanup/cleanup_earlier_installation.h"
 #include "cleanup/removal.h"
 #include "close_programs.h"
+#include "dotnet_prerequisite.h"
 #include "extraction_window.h"
 #include "install_folder.h"
 #include "install_stop_list.h"
@@ -16,7 +17,6 @@
 #include "res/resource.h"
 #include "sysint/prerequisite.h"
 #include "sysint/run_and_wait.h"
-#include "win/reg_key.h"
 
 #include "container.h"
 #include "fileio.h"
@@ -80,13 +80,6 @@ bool AnyBrowserRunning()
 void ShowCorruption(InstallReporter& reporter, int code)
 {
     reporter.ShowMessage(CorruptionMessage(code).c_str(), nullptr, MB_OK | MB_ICONERROR);
-}
-
-bool NetFramework4Present()
-{
-    RegKey key;
-    return key.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\.NETFramework\\v4.0.30319", KEY_READ) ==
-           ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -182,8 +175,7 @@ void RunInstallation(InstallContext& context)
     reporter.SetProgress(25);
 
     // 22. .NET Framework 4, when its key is missing.
-    if (!NetFramework4Present())
-        InstallPrerequisite(DotNet4, &reporter, context.installFolder);
+    InstallNetFramework4WhenMissing(reporter, context.installFolder);
 
     // 23.
     reporter.SetProgress(30);

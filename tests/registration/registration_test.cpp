@@ -1,6 +1,7 @@
 // The registration steps with Wine's own regedit and regsvr32: the registry
 // files of the sample payload imported in their platform's variant, in table
 // order, and the stub controls registered (their keys appear).
+#include "dotnet_prerequisite.h"
 #include "platform_probe.h"
 #include "registration.h"
 #include "registration_tables.h"
@@ -229,6 +230,39 @@ TEST_F(Controls, MissingOldControlAndDriverSetupChangeNothingElse)
     EXPECT_EQ("/s \"%s\\TolvaneSecurityX.ocx\"", g_commands[12].parameterTemplate);
     for (const Command& command : g_commands)
         EXPECT_NE("AHCAHDDriverSetup.exe", command.program);
+}
+
+class StatusTexts : public StatusLine {
+public:
+    void SetStatus(const char* text) override { texts.push_back(text); }
+    std::vector<std::string> texts;
+};
+
+TEST(NetFramework4, RunOnlyWhereItsKeyIsMissing)
+{
+    const wchar_t kKey[] = L"SOFTWARE\\Microsoft\\.NETFramework\\v4.0.30319";
+    const std::wstring install = fixture::FreshFolder(L"框架") + L"\\";
+    const std::wstring program = install + L"dotNetFx40_Full_x86_x64.exe";
+    ASSERT_TRUE(fixture::CopyTo(fixture::StubProgram(), program));
+
+    // The key present (in this program's view, the installer's): no status, no launch.
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr));
+    RegCloseKey(key);
+    setup::ClearJournal();
+    StatusTexts present;
+    InstallNetFramework4WhenMissing(present, Narrow(install));
+    EXPECT_TRUE(present.texts.empty());
+    EXPECT_TRUE(fixture::JournalOf(program).empty());
+
+    // The key missing: the status text, then the installer with its parameters.
+    ASSERT_EQ(ERROR_SUCCESS, SHDeleteKeyW(HKEY_LOCAL_MACHINE, kKey));
+    StatusTexts missing;
+    InstallNetFramework4WhenMissing(missing, Narrow(install));
+    EXPECT_EQ(std::vector<std::string>{"安装.NET环境"}, missing.texts);
+    std::vector<setup::JournalLine> lines = fixture::JournalOf(program);
+    ASSERT_EQ(1u, lines.size());
+    EXPECT_EQ(L"/passive /promptrestart /log %temp%dotNetFx40_Tolvane.htm", lines[0].commandLine);
 }
 
 }  // namespace
