@@ -43,16 +43,29 @@ size_t EntriesOf(const char* indexPath)
     return LoadContainerIndex(indexPath, index) ? index.Size() : 0;
 }
 
-std::vector<std::string> ExpectedEvents(size_t total, bool printerSetup)
+// Which optional steps show a status of their own.
+struct OptionalSteps {
+    bool runtime;      // the runtime installer is in the payload
+    bool netFramework; // the .NET installer is in the payload and the framework's key is missing
+    bool printerSetup; // the printer setup is in the payload
+};
+
+std::vector<std::string> ExpectedEvents(size_t total, const OptionalSteps& steps)
 {
     std::vector<std::string> events = {"status 自动关闭进程", "status 检查安装环境", "status 正在解压文件"};
     // One position per entry of both containers, rounded down.
     for (size_t done = 1; done <= total; ++done)
         events.push_back("progress " + std::to_string(50 * done / total));
-    for (const char* later : {"status 设置环境变量", "progress 20", "progress 25", "progress 30", "progress 40",
-                              "status 写入注册表", "status 注册控件", "progress 50"})
+    events.push_back("status 设置环境变量");
+    events.push_back("progress 20");
+    if (steps.runtime)
+        events.push_back("status 安装运行库");
+    events.push_back("progress 25");
+    if (steps.netFramework)
+        events.push_back("status 安装.NET环境");
+    for (const char* later : {"progress 30", "progress 40", "status 写入注册表", "status 注册控件", "progress 50"})
         events.push_back(later);
-    if (printerSetup)
+    if (steps.printerSetup)
         events.push_back("status 安装虚拟打印");
     for (const char* last : {"progress 60", "progress 70", "progress 80", "progress 100"})
         events.push_back(last);
@@ -101,12 +114,22 @@ TEST(InstallSequence, StatusTextsAndProgressArriveInTheirOrder)
     person.join();
     ASSERT_TRUE(finished) << "the installation did not finish";
 
-    // The printer setup's status shows only when the payload carries it.
+    // The optional steps' statuses show only when the payload carries their programs.
     char programFiles[MAX_PATH] = {};
     ::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, programFiles);
-    const std::string printerSetup = std::string(programFiles) + "\\TolvaneKelm\\DoroSetup.exe";
-    const bool printer = ::GetFileAttributesA(printerSetup.c_str()) != INVALID_FILE_ATTRIBUTES;
-    EXPECT_EQ(g_events, ExpectedEvents(total, printer));
+    const std::string folder = std::string(programFiles) + "\\TolvaneKelm\\";
+    auto installed = [&](const char* name) {
+        return ::GetFileAttributesA((folder + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    };
+    HKEY netKey = nullptr;
+    const bool netPresent = ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\.NETFramework\\v4.0.30319", 0,
+                                            KEY_READ, &netKey) == ERROR_SUCCESS;
+    if (netKey)
+        ::RegCloseKey(netKey);
+    const OptionalSteps steps = {installed("vcredist_x86.exe"),
+                                 !netPresent && installed("dotNetFx40_Full_x86_x64.exe"),
+                                 installed("DoroSetup.exe")};
+    EXPECT_EQ(g_events, ExpectedEvents(total, steps));
 }
 
 }  // namespace
