@@ -207,9 +207,10 @@ TEST_F(CleanupPlan, NoRunKeyNoInstallationFolderAndAnUnregistrationThatOutlivesI
     CleanupEarlierInstallation();
     const DWORD took = fixture::Since(start);
 
-    // One wait ran to its bound and no longer; the registrar still runs.
+    // One wait ran to its bound and not to the registrar's end (60 s); the
+    // registrar still runs. The other launches of the plan take the rest.
     EXPECT_GE(took, kRunAndWaitTimeoutMs - 100);
-    EXPECT_LT(took, 2 * kRunAndWaitTimeoutMs);
+    EXPECT_LT(took, 45000u);
     EXPECT_EQ(1, fixture::CountProcesses(L"regsvr32.exe"));
     // The plan went on to its end: the keys are gone; nothing of the system folder was deleted.
     EXPECT_FALSE(fixture::KeyExistsInAnyView(HKEY_LOCAL_MACHINE, L"SOFTWARE\\WatchData"));
