@@ -2,6 +2,8 @@
 
 #include "command_line.h"
 #include "setup_dlg.h"
+#include "win/install_log.h"
+#include "win/shell_folder.h"
 
 #include <commctrl.h>
 
@@ -29,6 +31,7 @@ BOOL COstrinSetupApp::InitInstance()
     }
 
     CommandLineFlags flags = ParseCommandLine(m_strCmdLine.c_str());
+    StartInstallLog(GetTempFolder(), m_strCmdLine, flags.silent ? "silent" : flags.fix ? "fix" : "interactive");
 
     COstrinSetupDlg dlg(flags.silent, flags.fix);
     m_pMainWnd = &dlg;

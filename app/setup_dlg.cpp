@@ -2,6 +2,8 @@
 
 #include "install/install_worker.h"
 #include "res/resource.h"
+#include "sysint/product_shortcuts.h"
+#include "win/install_log.h"
 #include "win/shell_folder.h"
 #include "win/winapp.h"
 
@@ -12,6 +14,21 @@
 #include <cstring>
 
 namespace {
+
+const char* AnswerName(int answer)
+{
+    switch (answer) {
+    case IDOK:
+        return "OK";
+    case IDYES:
+        return "Yes";
+    case IDNO:
+        return "No";
+    case IDCANCEL:
+        return "Cancel";
+    }
+    return "none";
+}
 
 // The notification record as the shell reads it: the full size, with the
 // balloon icon field (508 bytes for this 32-bit program).
@@ -128,7 +145,11 @@ void COstrinSetupDlg::ShowSetupWindow(bool show)
 int COstrinSetupDlg::ShowMessage(const char* text, const char* caption, UINT type)
 {
     const std::string programName = caption ? std::string() : ProgramName();
-    return ::MessageBoxA(m_hWnd, text, caption ? caption : programName.c_str(), type);
+    const char* shownCaption = caption ? caption : programName.c_str();
+    LogLine("message box [%s] %s", shownCaption, text);
+    int answer = ::MessageBoxA(m_hWnd, text, shownCaption, type);
+    LogLine("message box answered: %s", AnswerName(answer));
+    return answer;
 }
 
 void COstrinSetupDlg::Finish(const std::string& installFolder)
@@ -213,22 +234,35 @@ void COstrinSetupDlg::OnCancelOrFinish()
         RunFinishActions();
         return;
     }
+    LogLine("message box [提示] 您确定要取消安装吗?");
     int answer = ::MessageBoxA(m_hWnd, "您确定要取消安装吗?", "提示", MB_YESNO | MB_ICONQUESTION);
+    LogLine("message box answered: %s", AnswerName(answer));
     if (answer != IDYES)
         return;
     // The worker stops with the whole program, wherever it is.
-    if (m_hWorker)
+    if (m_hWorker) {
+        LogLine("cancelled during the installation: the program ends at once");
         EndProgram(0);
+    }
     OnOK();
 }
 
 void COstrinSetupDlg::RunFinishActions()
 {
-    if (m_runNow.GetCheck() == BST_CHECKED)
-        ::ShellExecuteA(nullptr, "open", "Tolvane.exe", "NoRunGUI", m_strInstallFolder.c_str(), SW_SHOWNORMAL);
-    // The product shortcuts (desktop ones when m_createShortcuts is checked) go here.
+    LogLine("finish actions: start the client %s, desktop shortcuts %s",
+            m_runNow.GetCheck() == BST_CHECKED ? "yes" : "no", m_createShortcuts.GetCheck() == BST_CHECKED ? "yes" : "no");
+    if (m_runNow.GetCheck() == BST_CHECKED) {
+        HINSTANCE result =
+            ::ShellExecuteA(nullptr, "open", "Tolvane.exe", "NoRunGUI", m_strInstallFolder.c_str(), SW_SHOWNORMAL);
+        LogLine("program started: Tolvane.exe NoRunGUI in %s (result %d)", m_strInstallFolder.c_str(),
+                static_cast<int>(reinterpret_cast<INT_PTR>(result)));
+    }
+    CreateProductShortcuts(m_strInstallFolder, m_createShortcuts.GetCheck() == BST_CHECKED);
     std::string server = m_strInstallFolder + "OESRPC_win32\\SwOESServer.exe";
-    ::ShellExecuteA(nullptr, "open", server.c_str(), nullptr, nullptr, SW_SHOW);
+    HINSTANCE result = ::ShellExecuteA(nullptr, "open", server.c_str(), nullptr, nullptr, SW_SHOW);
+    LogLine("program started: %s, no parameters, no working folder (result %d)", server.c_str(),
+            static_cast<int>(reinterpret_cast<INT_PTR>(result)));
+    LogLine("finish actions done, the program ends");
     OnOK();
 }
 

@@ -7,16 +7,24 @@
 #include "close_programs.h"
 #include "dotnet_prerequisite.h"
 #include "extraction_window.h"
+#include "file_associations.h"
 #include "install_folder.h"
 #include "install_stop_list.h"
 #include "payload_resources.h"
+#include "pdf_client_shortcut.h"
 #include "proc/notification_area.h"
 #include "proc/processes.h"
+#include "product_entries.h"
 #include "reader_profile.h"
 #include "registration.h"
 #include "res/resource.h"
+#include "sysint/backup_installer.h"
+#include "sysint/config_files.h"
 #include "sysint/prerequisite.h"
 #include "sysint/run_and_wait.h"
+#include "sysint/system_path.h"
+#include "token_service.h"
+#include "win/install_log.h"
 
 #include "container.h"
 #include "fileio.h"
@@ -82,6 +90,11 @@ void ShowCorruption(InstallReporter& reporter, int code)
     reporter.ShowMessage(CorruptionMessage(code).c_str(), nullptr, MB_OK | MB_ICONERROR);
 }
 
+void LogStep(int number, const char* what)
+{
+    LogLine("step %d: %s", number, what);
+}
+
 }  // namespace
 
 void RunInstallation(InstallContext& context)
@@ -89,13 +102,16 @@ void RunInstallation(InstallContext& context)
     InstallReporter& reporter = context.reporter;
 
     // 1. Browsers: a hint only, and not in silent mode.
+    LogStep(1, "browser check");
     if (AnyBrowserRunning() && !context.silent)
         reporter.ShowMessage("请关闭所有浏览器，点击“确定”继续安装。", "提示", MB_OK | MB_ICONINFORMATION);
 
     // 2. The two container indexes are the context's, empty until loaded.
+    LogStep(2, "container indexes");
 
     // 3. The payload resources into the temporary folder, each into a file
     // made anew and held until the extraction is done.
+    LogStep(3, "payload resources");
     HeldPayloadFiles held;
     for (const PayloadResource& row : PayloadResources) {
         if (!UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, held.*row.held))
@@ -104,19 +120,23 @@ void RunInstallation(InstallContext& context)
 
     // 4. The indexes, only from files the installer made and holds: what
     // else may be found under those names is nobody's payload.
+    LogStep(4, "index loading");
     if (!held.setupIndex.IsOpen() || !LoadContainerIndex(context.payload.setupIndex, context.setupIndex))
         ShowCorruption(reporter, kSetupIndexDamaged);
     if (!held.systemIndex.IsOpen() || !LoadContainerIndex(context.payload.systemIndex, context.systemIndex))
         ShowCorruption(reporter, kSystemIndexDamaged);
 
     // 5.
+    LogStep(5, "status: closing programs");
     reporter.SetStatus("自动关闭进程");
 
     // 6.
+    LogStep(6, "installation and system folders");
     context.installFolder = PrepareInstallFolder();
     context.systemFolder = SystemFolder();
 
     // 7. One pass over the list: each program's path is read once.
+    LogStep(7, "stop list");
     {
         std::vector<std::string> stopList;
         for (size_t i = 0; i < InstallStopListSize; ++i)
@@ -125,31 +145,40 @@ void RunInstallation(InstallContext& context)
     }
 
     // 8.
+    LogStep(8, "news and notice history, notification area");
     DeleteNewsHistory();
     RefreshNotificationArea();
 
     // 9.
+    LogStep(9, "status: checking");
     reporter.SetStatus("检查安装环境");
 
     // 10.
+    LogStep(10, "programs holding installation files");
     CloseProgramsHoldingFiles(context);
 
     // 11. It may remove the installation folder; step 15 makes it again.
+    LogStep(11, "cleanup of earlier installations");
     CleanupEarlierInstallation();
 
     // 12.
+    LogStep(12, "notification area");
     RefreshNotificationArea();
 
     // 13.
+    LogStep(13, "log folder");
     PruneLogFolder();
 
     // 14.
+    LogStep(14, "setup window");
     reporter.ShowSetupWindow(!context.silent);
 
     // 15. Again: the cleanup may have removed the folder.
+    LogStep(15, "installation folder again");
     context.installFolder = PrepareInstallFolder();
 
     // 16.
+    LogStep(16, "extraction");
     reporter.SetStatus("正在解压文件");
     {
         SetupExtractionWindow extraction(reporter);
@@ -159,77 +188,108 @@ void RunInstallation(InstallContext& context)
     // The temporary payload files are not needed any more: closing removes them.
     held.Close();
 
-    // 17. Copying the configuration files goes here.
+    // 17.
+    LogStep(17, "configuration files");
+    CopyConfigFiles(context.installFolder);
 
     // 18.
+    LogStep(18, "search path");
     reporter.SetStatus("设置环境变量");
-    // Adding the installation folder to the search path goes here.
+    AddToSystemPath(context.installFolder);
 
     // 19. The bar steps back from 50.
+    LogStep(19, "progress 20");
     reporter.SetProgress(20);
 
     // 20.
+    LogStep(20, "runtime libraries");
     InstallPrerequisite(VcRuntime, &reporter, context.installFolder);
 
     // 21.
+    LogStep(21, "progress 25");
     reporter.SetProgress(25);
 
     // 22. .NET Framework 4, when its key is missing.
+    LogStep(22, ".NET Framework 4");
     InstallNetFramework4WhenMissing(reporter, context.installFolder);
 
     // 23.
+    LogStep(23, "progress 30");
     reporter.SetProgress(30);
 
     // 24.
+    LogStep(24, "reader profile");
     ResetReaderProfile(context.installFolder);
 
     // 25.
+    LogStep(25, "root certificates");
     InstallPrerequisite(RootCert, nullptr, context.installFolder);
     InstallPrerequisite(RootCert1, nullptr, context.installFolder);
 
     // 26.
+    LogStep(26, "progress 40");
     reporter.SetProgress(40);
 
     // 27.
+    LogStep(27, "registry imports");
     reporter.SetStatus("写入注册表");
     ImportRegistryFiles(context.installFolder);
 
     // 28.
+    LogStep(28, "control registrations");
     reporter.SetStatus("注册控件");
     reporter.SetProgress(50);
     RegisterControls(context.installFolder, context.systemFolder);
 
-    // 29. The file associations and the PDF client shortcut go here.
+    // 29.
+    LogStep(29, "file associations, PDF client shortcut");
+    WriteFileAssociations(context.installFolder);
+    CreatePdfClientShortcut(context.installFolder);
 
     // 30. Virtual printer, when its setup is in the payload.
+    LogStep(30, "virtual printer");
     if (FileExists(context.installFolder + "DoroSetup.exe")) {
         reporter.SetStatus("安装虚拟打印");
         RunAndWait("DoroSetup.exe", "/sp- /verysilent /norestart", context.installFolder);
     }
 
     // 31.
+    LogStep(31, "progress 60");
     reporter.SetProgress(60);
 
-    // 32. The uninstall entry goes here.
-    // 33. The start-up entries go here.
+    // 32.
+    LogStep(32, "uninstall entry");
+    WriteUninstallEntry(context.installFolder);
+    // 33.
+    LogStep(33, "start-up entries");
+    WriteStartupEntries(context.installFolder);
 
     // 34.
+    LogStep(34, "progress 70, 80");
     reporter.SetProgress(70);
     reporter.SetProgress(80);
 
-    // 35. Copying the installer into the installation folder goes here.
+    // 35.
+    LogStep(35, "installer copy");
+    BackupInstaller(context.installFolder);
 
     // 36.
+    LogStep(36, "progress 100");
     reporter.SetProgress(100);
 
     // 37.
+    LogStep(37, "pause");
     ::Sleep(500);
 
     // 38. The installation folder is the context's; the window gets it with step 40.
+    LogStep(38, "installation folder to the window");
 
-    // 39. Restarting the token service from closedPrograms goes here.
+    // 39.
+    LogStep(39, "token service restart");
+    RestartTokenService(context.closedPrograms);
 
     // 40. In the unattended modes this also runs the finish actions and ends the program.
+    LogStep(40, "finished");
     reporter.Finish(context.installFolder);
 }
 

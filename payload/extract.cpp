@@ -4,6 +4,7 @@
 #include "fileio.h"
 #include "report.h"
 #include "shared_runtime_files.h"
+#include "win/install_log.h"
 
 namespace {
 
@@ -14,21 +15,29 @@ void WriteWithRetries(const std::string& name, const std::string& folder, Contai
     int retries = 0;
     for (;;) {
         const WriteOutcome outcome = WriteEntry(name, index, target, workspace).outcome;
-        if (outcome == WriteOutcome::Written || outcome == WriteOutcome::Unchanged)
+        if (outcome == WriteOutcome::Written || outcome == WriteOutcome::Unchanged) {
+            LogLine("file %s: %s", outcome == WriteOutcome::Written ? "written" : "unchanged", target.c_str());
             return;
+        }
         // The entry's own bytes could not be read or failed their check: that
         // has been reported, and no retry can help. The target stays as it was.
         if (outcome == WriteOutcome::Unreadable || outcome == WriteOutcome::Damaged ||
-            outcome == WriteOutcome::Missing)
+            outcome == WriteOutcome::Missing) {
+            LogLine("file failed: %s, the payload entry cannot be read or is damaged", target.c_str());
             return;
-        if (MatchesSharedRuntimeFiles(target))
+        }
+        if (MatchesSharedRuntimeFiles(target)) {
+            LogLine("file passed over: %s, a shared runtime file that cannot be written", target.c_str());
             return;
+        }
         if (retries < kLockHolderRetries && window.CloseLockHolders(folder, index)) {
             ++retries;
             continue;
         }
-        if (window.AskIgnoreUnwritable(target))
+        if (window.AskIgnoreUnwritable(target)) {
+            LogLine("file passed over: %s, it cannot be written", target.c_str());
             return;
+        }
         // No: try again, with the lock holders closed again first.
         retries = 0;
     }

@@ -1,6 +1,7 @@
 #include "processes.h"
 
 #include "process_handle.h"
+#include "win/install_log.h"
 
 namespace {
 
@@ -46,8 +47,11 @@ void KillPass::Kill(const std::string& imageName)
         std::string path;
         if (!ReadProgramPath(process.Get(), pid, path) || !StartsWithAsciiLetter(path))
             continue;
-        if (!imageName.empty() && ImageNameMatches(imageName, path))
-            ::TerminateProcess(process.Get(), 0);
+        if (!imageName.empty() && ImageNameMatches(imageName, path)) {
+            BOOL stopped = ::TerminateProcess(process.Get(), 0);
+            LogLine("program %s: %s (id %u, %s), its image name is listed", stopped ? "stopped" : "could not be stopped",
+                    imageName.c_str(), pid, path.c_str());
+        }
     }
 }
 
@@ -86,7 +90,8 @@ void TerminateHolders(const LockHolderList& holders)
 {
     for (const LockHolder& holder : holders) {
         ProcessHandle process(kTerminateAccess, holder.pid);
-        if (process)
-            ::TerminateProcess(process.Get(), 0);
+        BOOL stopped = process && ::TerminateProcess(process.Get(), 0);
+        LogLine("program %s: id %u, %s, it holds an installation file", stopped ? "stopped" : "could not be stopped",
+                holder.pid, holder.path.c_str());
     }
 }

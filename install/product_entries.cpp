@@ -1,0 +1,59 @@
+#include "product_entries.h"
+
+#include "registry_rows.h"
+
+#include <windows.h>
+
+#define PRODUCT_NAME "Halvor数字证书和电子签章客户端"
+#define RUN_VALUE_PREFIX "TolvaneKelm"
+
+const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" PRODUCT_NAME;
+
+const ProductValue UninstallValues[] = {
+    {"UninstallString", "uninstall.exe", ProductValue::FolderCommand},
+    {"DisplayIcon", "application.ico", ProductValue::FolderFile},
+    {"DisplayName", PRODUCT_NAME, ProductValue::Text},
+    {"DisplayVersion", "1.0.0.1", ProductValue::Text},
+};
+const size_t UninstallValuesSize = sizeof UninstallValues / sizeof UninstallValues[0];
+
+const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+const ProductValue StartupValues[] = {
+    {RUN_VALUE_PREFIX "_Tolvane", "Tolvane.exe NoRunGUI", ProductValue::FolderCommand},
+    {RUN_VALUE_PREFIX "_SwOESServer", "OESRPC_win32\\SwOESServer.exe", ProductValue::FolderCommand},
+};
+const size_t StartupValuesSize = sizeof StartupValues / sizeof StartupValues[0];
+
+std::string ProductValueData(const ProductValue& row, const std::string& installFolder)
+{
+    switch (row.kind) {
+    case ProductValue::FolderFile:
+        return installFolder + row.data;
+    case ProductValue::FolderCommand:
+        return QuotedProgramCommand(installFolder, row.data);
+    case ProductValue::Text:
+        break;
+    }
+    return row.data;
+}
+
+namespace {
+
+void WriteValues(const char* key, const ProductValue* rows, size_t count, const std::string& installFolder)
+{
+    for (size_t i = 0; i < count; ++i)
+        WriteRegistryString(HKEY_LOCAL_MACHINE, key, rows[i].name, ProductValueData(rows[i], installFolder));
+}
+
+}  // namespace
+
+void WriteUninstallEntry(const std::string& installFolder)
+{
+    WriteValues(kUninstallKey, UninstallValues, UninstallValuesSize, installFolder);
+}
+
+void WriteStartupEntries(const std::string& installFolder)
+{
+    WriteValues(kRunKey, StartupValues, StartupValuesSize, installFolder);
+}

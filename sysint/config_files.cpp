@@ -1,0 +1,31 @@
+#include "config_files.h"
+
+#include "win/install_log.h"
+#include "win/shell_folder.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+const char* const ConfigFileNames[] = {
+    "StampServerPDFIP.cfg",
+    "StampServerPDFPort.cfg",
+    "StampServerPDFObjName.cfg",
+};
+const size_t ConfigFileNamesSize = sizeof ConfigFileNames / sizeof ConfigFileNames[0];
+
+void CopyConfigFiles(const std::string& installFolder)
+{
+    if (installFolder.empty())
+        return;
+    const std::string documents = GetFolderPath(CSIDL_PERSONAL);
+    if (documents.empty())
+        return;
+    for (const char* name : ConfigFileNames) {
+        // The folder ends with "\": the source holds a doubled one, which the platform takes.
+        const std::string source = installFolder + "\\" + name;
+        const std::string target = documents + "\\" + name;
+        // A missing source fails alone; an existing copy is replaced.
+        BOOL copied = ::CopyFileA(source.c_str(), target.c_str(), FALSE);
+        LogLine("file %s: %s from %s", copied ? "written" : "not copied", target.c_str(), source.c_str());
+    }
+}

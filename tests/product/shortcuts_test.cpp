@@ -1,0 +1,180 @@
+// The suite's shortcuts, read back through the shell's own link interface.
+#include "support.h"
+
+#include "sysint/folder_of.h"
+#include "sysint/product_shortcuts.h"
+#include "sysint/shortcut.h"
+#include "win/com_init.h"
+#include "win/shell_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+namespace product_test {
+namespace {
+
+struct LinkInfo {
+    bool read = false;
+    std::wstring target, folder, arguments;
+};
+
+LinkInfo ReadLink(const std::wstring& path)
+{
+    LinkInfo info;
+    ComInitializer com;
+    IShellLinkW* link = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&link))))
+        return info;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+            wchar_t text[MAX_PATH * 2] = {};
+            link->GetPath(text, MAX_PATH * 2, nullptr, 0);
+            info.target = text;
+            text[0] = 0;
+            link->GetWorkingDirectory(text, MAX_PATH * 2);
+            info.folder = text;
+            text[0] = 0;
+            link->GetArguments(text, MAX_PATH * 2);
+            info.arguments = text;
+            info.read = true;
+        }
+        file->Release();
+    }
+    link->Release();
+    return info;
+}
+
+// The shell may or may not keep the doubled backslash of a target.
+std::wstring Collapsed(std::wstring path)
+{
+    for (size_t at; (at = path.find(L"\\\\", 2)) != std::wstring::npos;)
+        path.erase(at, 1);
+    return path;
+}
+
+const wchar_t kCertClient[] = L"Halvor\u6570\u5b57\u8bc1\u4e66\u5ba2\u6237\u7aef.lnk";  // Halvor数字证书客户端
+const wchar_t kSealClient[] = L"Halvor\u7535\u5b50\u7b7e\u7ae0\u5ba2\u6237\u7aef.lnk";  // Halvor电子签章客户端
+const wchar_t kUninstall[] = L"\u5378\u8f7d.lnk";                                       // 卸载
+// Halvor数字证书和电子签章客户端
+const wchar_t kGroup[] = L"Halvor\u6570\u5b57\u8bc1\u4e66\u548c\u7535\u5b50\u7b7e\u7ae0\u5ba2\u6237\u7aef";
+
+class Shortcuts : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        desktop = Wide(GetSpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY, true)) + L"\\";
+        group = Wide(GetSpecialFolderPath(CSIDL_COMMON_PROGRAMS, true)) + L"\\" + kGroup + L"\\";
+        for (const wchar_t* name : {kCertClient, kSealClient, kUninstall}) {
+            ::DeleteFileW((desktop + name).c_str());
+            ::DeleteFileW((group + name).c_str());
+        }
+        ::RemoveDirectoryW(group.c_str());
+        // An installation folder whose name has a blank and a Chinese character.
+        install = ScratchFolder("Tolvane 安装");
+        for (const char* program : {"TolvaneGUI.exe", "CommonOfdClientKelm.exe", "uninstall.exe"})
+            WriteFile(install + program, "MZ");
+    }
+
+    // A shortcut to the program in the installation folder, working in that folder.
+    void ExpectLink(const std::wstring& link, const char* program)
+    {
+        SCOPED_TRACE(Utf8(link));
+        LinkInfo info = ReadLink(link);
+        ASSERT_TRUE(info.read);
+        EXPECT_EQ(Utf8(Collapsed(Wide(install + "\\" + program))), Utf8(Collapsed(info.target)));
+        // The target cut at its last backslash: one backslash at the end.
+        EXPECT_EQ(Utf8(Wide(install)), Utf8(info.folder));
+        EXPECT_EQ(L"", info.arguments);
+    }
+
+    std::wstring desktop, group;
+    std::string install;
+};
+
+TEST_F(Shortcuts, DesktopPairAndProgramGroupWithChineseNames)
+{
+    CreateProductShortcuts(install, true);
+
+    ExpectLink(desktop + kCertClient, "TolvaneGUI.exe");
+    ExpectLink(desktop + kSealClient, "CommonOfdClientKelm.exe");
+    ExpectLink(group + kCertClient, "TolvaneGUI.exe");
+    ExpectLink(group + kSealClient, "CommonOfdClientKelm.exe");
+    ExpectLink(group + kUninstall, "uninstall.exe");
+}
+
+TEST_F(Shortcuts, WithoutDesktopChoiceOnlyTheGroup)
+{
+    CreateProductShortcuts(install, false);
+
+    EXPECT_FALSE(ExistsWide(desktop + kCertClient));
+    EXPECT_FALSE(ExistsWide(desktop + kSealClient));
+    ExpectLink(group + kCertClient, "TolvaneGUI.exe");
+    ExpectLink(group + kSealClient, "CommonOfdClientKelm.exe");
+    ExpectLink(group + kUninstall, "uninstall.exe");
+}
+
+TEST_F(Shortcuts, MissingSealClientLeavesOutItsTwoShortcutsOnly)
+{
+    ::DeleteFileA((install + "CommonOfdClientKelm.exe").c_str());
+
+    CreateProductShortcuts(install, true);
+
+    EXPECT_FALSE(ExistsWide(desktop + kSealClient));
+    EXPECT_FALSE(ExistsWide(group + kSealClient));
+    ExpectLink(desktop + kCertClient, "TolvaneGUI.exe");
+    ExpectLink(group + kCertClient, "TolvaneGUI.exe");
+    ExpectLink(group + kUninstall, "uninstall.exe");
+}
+
+TEST_F(Shortcuts, ExistingGroupIsReusedAndItsShortcutsReplaced)
+{
+    ASSERT_TRUE(::CreateDirectoryW(group.c_str(), nullptr));
+    HANDLE stale = ::CreateFileW((group + kCertClient).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, stale);
+    DWORD written = 0;
+    ::WriteFile(stale, "not a link", 10, &written, nullptr);
+    ::CloseHandle(stale);
+    HANDLE other = ::CreateFileW((group + L"readme.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ::CloseHandle(other);
+
+    CreateProductShortcuts(install, false);
+
+    ExpectLink(group + kCertClient, "TolvaneGUI.exe");
+    ExpectLink(group + kUninstall, "uninstall.exe");
+    EXPECT_TRUE(ExistsWide(group + L"readme.txt"));
+    ::DeleteFileW((group + L"readme.txt").c_str());
+}
+
+TEST_F(Shortcuts, MissingTargetCreatesNothing)
+{
+    std::string link = GetTempFolder() + "missing.lnk";
+    EXPECT_FALSE(CreateShortcut(install + "\\nothing.exe", link));
+    EXPECT_FALSE(Exists(link));
+    EXPECT_TRUE(CreateShortcut(install + "\\uninstall.exe", link));
+    ExpectLink(Wide(link), "uninstall.exe");
+}
+
+TEST(FolderOf, CutsAtTheLastSeparatorAfterTheFirstCharacter)
+{
+    struct Case {
+        const char* path;
+        const char* folder;
+    } cases[] = {
+        {"C:\\Program Files\\TolvaneKelm\\\\TolvaneGUI.exe", "C:\\Program Files\\TolvaneKelm\\"},
+        {"C:\\a/b.lnk", "C:\\a"},
+        {"bare.lnk", "bare.lnk"},
+        {"\\root.lnk", "\\root.lnk"},
+        // 乗 is 0x81 0x5C: its second byte is no separator.
+        {"C:\\d\\乗", "C:\\d"},
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.folder, FolderOf(c.path)) << c.path;
+}
+
+}  // namespace
+}  // namespace product_test
