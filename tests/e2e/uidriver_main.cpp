@@ -4,8 +4,10 @@
 //       Runs SETUP with OPTION (none: an interactive run, in which the driver
 //       clicks Install and Finish), answers message boxes with OK, and prints
 //       the window's states, the boxes, the temporary payload files, the
-//       installed tree, what it wrote to the registry, the programs it ran
-//       with their command lines, and the stubs' journal.
+//       installation's footprint (files, shortcuts, registry, search path,
+//       Documents files), where the install log is, what it wrote to the
+//       registry, the programs it ran with their command lines, and the
+//       stubs' journal.
 //   tolvane-uidriver screenshots SETUP FOLDER
 //       Runs SETUP interactively and saves ready.bmp, installing.bmp and
 //       finished.bmp of its window in FOLDER; then ends the installer
@@ -14,12 +16,11 @@
 // SETUP and FOLDER may be host paths (/...) or Windows paths.
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <string>
 
-#include "container.h"
-#include "entry.h"
-
+#include "footprint.h"
 #include "setup_window.h"
 #include "ui_driver.h"
 
@@ -56,49 +57,17 @@ std::string OneLine(const std::wstring& text)
     return out;
 }
 
-void PrintFileLine(const std::wstring& rel, long long size)
+// What the installation left on the machine, and where its log is.
+void PrintFootprint(const std::wstring& program)
 {
-    char line[64];
-    std::snprintf(line, sizeof line, "  %12s  ", size < 0 ? "missing" : std::to_string(size).c_str());
-    Print(line + ui::Utf8(rel) + "\n");
-}
-
-// The installed tree: every file of the installation folder, and the files
-// of the system container (named by its index in the temporary folder) in
-// the system folder.
-void PrintInstalledTree()
-{
-    std::wstring installFolder = setup::InstallFolder();
-    if (!setup::FileExists(installFolder)) {
-        Print("installation folder " + ui::Utf8(installFolder) + ": missing\n");
-    } else {
-        std::map<std::wstring, std::wstring> paths;
-        ui::ListFiles(installFolder, L"", paths);
-        std::map<std::wstring, long long> sizes;
-        long long bytes = 0;
-        for (const auto& file : paths)
-            bytes += sizes[file.first] = setup::FileSize(file.second);
-        Print("installation folder " + ui::Utf8(installFolder) + ": " + std::to_string(sizes.size()) + " files, " +
-              std::to_string(bytes) + " bytes\n");
-        for (const auto& file : sizes)
-            PrintFileLine(file.first, file.second);
-    }
-
-    wchar_t system[MAX_PATH] = {};
-    GetSystemDirectoryW(system, MAX_PATH);
-    ContainerIndex index;
-    if (!LoadContainerIndex(ui::Ansi(setup::TempFolder() + L"windir.qvai"), index)) {
-        Print("system folder: no system container index\n");
-        return;
-    }
-    Print("system folder " + ui::Utf8(system) + "\\, files of the system container:\n");
-    for (index.First(); !index.AtEnd(); index.Next()) {
-        std::string rel;
-        if (!EntryRelativePath(index.Current().name, rel))
-            continue;
-        std::wstring wideRel = ui::FromAnsi(rel);
-        PrintFileLine(wideRel, setup::FileSize(std::wstring(system) + L"\\" + wideRel));
-    }
+    Print(footprint::Text(footprint::Collect(footprint::PlacesOf(program))));
+    std::ifstream log(footprint::InstallLogPath().c_str(), std::ios::binary);
+    int lines = 0, steps = 0;
+    for (std::string line; std::getline(log, line); ++lines)
+        steps += line.find("  step ") != std::string::npos;
+    Print("install log " + ui::Utf8(footprint::InstallLogPath()) +
+          (log.is_open() || lines ? ": " + std::to_string(lines) + " lines, " + std::to_string(steps) + " steps\n"
+                                  : ": missing\n"));
 }
 
 int Journey(const std::wstring& program, const std::wstring& option)
@@ -183,7 +152,7 @@ int Journey(const std::wstring& program, const std::wstring& option)
         Print(line);
     }
 
-    PrintInstalledTree();
+    PrintFootprint(program);
 
     Print("registry written (HKEY_LOCAL_MACHINE\\SOFTWARE\\TolvaneSample; 64: and 32: are the views):\n");
     const setup::RegistrySnapshot keys = setup::ReadSampleRegistry();
