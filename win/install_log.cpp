@@ -6,6 +6,8 @@
 #include <ctime>
 #include <mutex>
 
+#include <sys/stat.h>
+
 const char kInstallLogName[] = "TolvaneSetup.log";
 const char kPreviousInstallLogName[] = "TolvaneSetup.old.log";
 
@@ -41,6 +43,13 @@ std::string Now()
     return text;
 }
 
+// Only a log file is ever moved or replaced, never a folder of that name.
+bool IsPlainFile(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
+}
+
 void WriteLine(Log& log, const std::string& text)
 {
     if (!log.file)
@@ -59,8 +68,11 @@ void StartInstallLog(const std::string& folder, const std::string& commandLine, 
         return;
     const std::string path = folder + kInstallLogName;
     const std::string previous = folder + kPreviousInstallLogName;
-    std::remove(previous.c_str());
-    std::rename(path.c_str(), previous.c_str());
+    if (IsPlainFile(path)) {
+        if (IsPlainFile(previous))
+            std::remove(previous.c_str());
+        std::rename(path.c_str(), previous.c_str());
+    }
     log.file = std::fopen(path.c_str(), "wb");
     WriteLine(log, "TolvaneSetup: command line \"" + commandLine + "\", mode " + mode);
 }

@@ -180,5 +180,23 @@ TEST_F(Footprint, InteractiveThenSilentLeaveTheSameCompleteState)
     EXPECT_EQ(firstJournal, secondJournal);
 }
 
+// A log that cannot be written changes nothing: its name is taken by a folder.
+TEST_F(Footprint, UnwritableLogChangesNothing)
+{
+    const footprint::InstallerPlaces places = footprint::PlacesOf(SetupProgram());
+    ASSERT_TRUE(CreateDirectoryW(footprint::InstallLogPath().c_str(), nullptr));
+    ASSERT_TRUE(PlaceFile(footprint::InstallLogPath() + L"\\inside.txt"));
+
+    ui::Process silent;
+    ASSERT_TRUE(silent.Start(SetupProgram(), L"-s"));
+    setup::RunRecord run = setup::WatchUntilExit(silent, kInstallTimeout, nullptr);
+    ASSERT_TRUE(run.exited);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ("", WaitForFinishActions());
+    ExpectInstalledState(places);
+    EXPECT_TRUE(setup::FileExists(footprint::InstallLogPath() + L"\\inside.txt"));
+}
+
 }  // namespace
 }  // namespace e2e

@@ -1,5 +1,6 @@
 // Runs that need no person: silent and fix mode, a second instance, and
 // command lines that are not options.
+#include "footprint.h"
 #include "scenario.h"
 
 #include <initializer_list>
@@ -35,6 +36,10 @@ void RunsAndEndsByItself(std::initializer_list<const wchar_t*> options, bool win
         SCOPED_TRACE(ui::Utf8(option));
         setup::DeleteTemporaryPayload();
         setup::ClearJournal();
+        // The finish actions make the shortcuts, the desktop pair included.
+        const std::wstring desktopLink =
+            ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Halvor\u6570\u5b57\u8bc1\u4e66\u5ba2\u6237\u7aef.lnk";
+        DeleteFileW(desktopLink.c_str());
         ui::Process installer;
         ASSERT_TRUE(installer.Start(SetupProgram(), option));
         setup::RunRecord run = setup::WatchUntilExit(installer, kInstallTimeout, nullptr);
@@ -47,6 +52,7 @@ void RunsAndEndsByItself(std::initializer_list<const wchar_t*> options, bool win
         for (const wchar_t* name : setup::kPayloadFiles)
             EXPECT_FALSE(setup::FileExists(setup::TempFolder() + name)) << ui::Utf8(name);
         EXPECT_EQ("", WaitForFinishActions());
+        EXPECT_TRUE(footprint::ReadLink(desktopLink).read);
     }
 }
 
