@@ -17,7 +17,8 @@ void CopyConfigFiles(const std::string& installFolder)
 {
     if (installFolder.empty())
         return;
-    const std::string documents = GetFolderPath(CSIDL_PERSONAL);
+    // The Documents folder is made when the profile has none yet.
+    const std::string documents = GetFolderPath(CSIDL_PERSONAL | CSIDL_FLAG_CREATE);
     if (documents.empty())
         return;
     for (const char* name : ConfigFileNames) {

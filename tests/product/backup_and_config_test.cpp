@@ -56,6 +56,18 @@ TEST(BackupInstaller, ByteForByteAndReplacedByTheNextRun)
     EXPECT_FALSE(Exists(install + "sbak.exe.part"));
 }
 
+TEST(BackupInstaller, FailedWriteKeepsTheEarlierCopy)
+{
+    std::string install = ScratchFolder("Tolvane 旧备份");
+    WriteFile(install + "sbak.exe", "earlier copy");
+    // The temporary copy cannot be made: its name is taken by a folder.
+    ASSERT_TRUE(::CreateDirectoryA((install + "sbak.exe.part").c_str(), nullptr));
+
+    BackupInstaller(install);
+
+    EXPECT_EQ("earlier copy", ReadFile(install + "sbak.exe"));
+}
+
 TEST(BackupInstaller, UnwritableFolderLeavesNothing)
 {
     std::string missing = GetTempFolder() + "no such folder\\";
