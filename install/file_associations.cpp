@@ -16,10 +16,10 @@ constexpr const char kUserChoiceKey[] = "Software\\Microsoft\\Windows\\CurrentVe
 }  // namespace
 
 const AssociationRow FileAssociations[] = {
-    {".pdf\\DefaultIcon", "VOSKPdfClient.exe,0", false},
-    {".pdf\\shell\\open\\command", "VOSKPdfClient.exe \"%1\"", true},
-    {".edc\\DefaultIcon", "VOSKPdfClient.exe,0", false},
-    {".edc\\shell\\open\\command", "VOSKPdfClient.exe \"%1\"", true},
+    {".pdf", ".pdf\\DefaultIcon", "VOSKPdfClient.exe,0", false},
+    {".pdf", ".pdf\\shell\\open\\command", "VOSKPdfClient.exe \"%1\"", true},
+    {".edc", ".edc\\DefaultIcon", "VOSKPdfClient.exe,0", false},
+    {".edc", ".edc\\shell\\open\\command", "VOSKPdfClient.exe \"%1\"", true},
 };
 const size_t FileAssociationsSize = sizeof FileAssociations / sizeof FileAssociations[0];
 
@@ -34,7 +34,7 @@ void WriteFileAssociations(const std::string& installFolder)
         DeleteRegistryTree(HKEY_CURRENT_USER, choice.c_str());
         LogLine("registry key deleted with its sub keys: HKEY_CURRENT_USER\\%s", choice.c_str());
         for (const AssociationRow& row : FileAssociations) {
-            if (std::strncmp(row.key, type, 4) != 0)
+            if (std::strcmp(row.type, type) != 0)
                 continue;
             const std::string data = row.quoteProgram ? QuotedProgramCommand(installFolder, row.dataAfterFolder)
                                                       : installFolder + row.dataAfterFolder;

@@ -3,9 +3,10 @@
 
 #include <string>
 
-// One default value under HKEY_CLASSES_ROOT; the data is the installation
-// folder followed by dataAfterFolder.
+// One default value under HKEY_CLASSES_ROOT, in the key of a document type;
+// the data is the installation folder followed by dataAfterFolder.
 struct AssociationRow {
+    const char* type;  // ".pdf", ".edc"
     const char* key;
     const char* dataAfterFolder;
     bool quoteProgram;  // the program path is quoted (a command line)
