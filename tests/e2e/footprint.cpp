@@ -3,12 +3,10 @@
 #include "setup_window.h"
 #include "ui_driver.h"
 
-#include "container.h"
-#include "entry.h"
-
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <map>
 
@@ -252,19 +250,22 @@ std::vector<Section> Collect(const InstallerPlaces& places)
         install.lines.push_back(ui::Utf8(file.first) + "  " + SizeText(SizeOf(file.second)));
     sections.push_back(install);
 
+    // The system container's files, as the installation folder's
+    // "sysdir.hash" names them: 292-byte records, a zero-padded name of 260
+    // bytes (code page 936) and a digest.
     Section system{"system folder " + ui::Utf8(places.systemFolder) + ", files of the system container", {}};
-    ContainerIndex index;
-    if (LoadContainerIndex(ui::Ansi(setup::TempFolder() + L"windir.qvai"), index)) {
-        for (index.First(); !index.AtEnd(); index.Next()) {
-            std::string rel;
-            if (!EntryRelativePath(index.Current().name, rel))
-                continue;
-            std::wstring wideRel = ui::FromAnsi(rel);
-            system.lines.push_back(ui::Utf8(wideRel) + "  " + SizeText(SizeOf(places.systemFolder + wideRel)));
-        }
-    } else {
-        system.lines.push_back("(no system container index in the temporary folder)");
+    std::ifstream hash((places.installFolder + L"sysdir.hash").c_str(), std::ios::binary);
+    char record[292];
+    while (hash.read(record, sizeof record)) {
+        std::string name(record, strnlen(record, 260));
+        for (char& c : name)
+            if (c == '/')
+                c = '\\';
+        std::wstring wideRel = ui::FromAnsi(name);
+        system.lines.push_back(ui::Utf8(wideRel) + "  " + SizeText(SizeOf(places.systemFolder + wideRel)));
     }
+    if (system.lines.empty())
+        system.lines.push_back("(no sysdir.hash in the installation folder)");
     sections.push_back(system);
 
     Section links{"shortcuts", {}};

@@ -29,7 +29,7 @@ struct Section {
 };
 
 // Everything the installation owns, in a fixed order. The files of the
-// system container are those named by its index in the temporary folder.
+// system container are those named by "sysdir.hash" in the installation folder.
 std::vector<Section> Collect(const InstallerPlaces& places);
 
 // The sections as one text, for printing and for comparing runs.
