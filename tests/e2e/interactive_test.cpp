@@ -65,7 +65,13 @@ TEST_F(Interactive, ReadyInstallingFinishedThenFinishEnds)
     for (const wchar_t* name : {L"Tolvane.exe", L"使用说明.txt", L"OESRPC_win32\\SwOESServer.exe",
                                 L"Reader_Pro\\propertytemplate\\印章\\签章模板.xml"})
         EXPECT_GT(setup::FileSize(folder + name), 0) << ui::Utf8(name);
-    EXPECT_GT(setup::FileSize(ShellFolder(CSIDL_SYSTEM) + L"\\TolvaneKelm\\skf.ini"), 0);
+    EXPECT_GT(setup::FileSize(setup::SystemFolderOnDisk() + L"TolvaneKelm\\skf.ini"), 0);
+    // A 32-bit installer on 64-bit Windows lands in the folders of 32-bit
+    // programs, and leaves the 64-bit system folder alone.
+    if (setup::RunsUnderWow64()) {
+        EXPECT_NE(std::wstring::npos, folder.find(L"\\Program Files (x86)\\TolvaneKelm\\")) << ui::Utf8(folder);
+        EXPECT_EQ(-1, setup::NativeFileSize(setup::NativeSystemFolder() + L"TolvaneKelm\\skf.ini"));
+    }
 
     // Finish starts the client in the installation folder and the reader server, then ends.
     ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));

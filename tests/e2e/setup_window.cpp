@@ -251,6 +251,41 @@ std::wstring InstallFolder()
     return std::wstring(buffer) + L"\\TolvaneKelm\\";
 }
 
+bool RunsUnderWow64()
+{
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::wstring SystemFolderOnDisk()
+{
+    wchar_t buffer[MAX_PATH] = {};
+    if (RunsUnderWow64())
+        GetSystemWow64DirectoryW(buffer, MAX_PATH);
+    else
+        GetSystemDirectoryW(buffer, MAX_PATH);
+    return std::wstring(buffer) + L"\\";
+}
+
+std::wstring NativeSystemFolder()
+{
+    if (!RunsUnderWow64())
+        return std::wstring();
+    wchar_t buffer[MAX_PATH] = {};
+    GetSystemDirectoryW(buffer, MAX_PATH);
+    return std::wstring(buffer) + L"\\";
+}
+
+long long NativeFileSize(const std::wstring& path)
+{
+    PVOID redirection = nullptr;
+    const bool off = RunsUnderWow64() && Wow64DisableWow64FsRedirection(&redirection);
+    const long long size = FileSize(path);
+    if (off)
+        Wow64RevertWow64FsRedirection(redirection);
+    return size;
+}
+
 bool FileExists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;

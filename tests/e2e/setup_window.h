@@ -64,8 +64,21 @@ RunRecord WatchUntilExit(ui::Process& process, DWORD timeoutMs, const BoxAnswer&
 std::wstring TempFolder();
 extern const wchar_t* const kPayloadFiles[4];
 void DeleteTemporaryPayload();
-// Program Files\TolvaneKelm\ (with a trailing backslash).
+// Program Files\TolvaneKelm\ (with a trailing backslash), as a program of the
+// driver's kind sees it, and so the installer built with it: for a 32-bit
+// program on 64-bit Windows, "Program Files (x86)".
 std::wstring InstallFolder();
+// Whether this program, and so the installer built with it, runs as a 32-bit
+// program on 64-bit Windows (WoW64: file-system and registry redirection).
+bool RunsUnderWow64();
+// Where the installer's system folder lies on disk (with a trailing
+// backslash): the system folder, or under WoW64 the 32-bit one (syswow64),
+// into which WoW64 redirects the system folder.
+std::wstring SystemFolderOnDisk();
+// The 64-bit system folder (with a trailing backslash) under WoW64, reached
+// without redirection through NativeFileSize; empty elsewhere.
+std::wstring NativeSystemFolder();
+long long NativeFileSize(const std::wstring& path);  // -1 when missing
 bool FileExists(const std::wstring& path);
 long long FileSize(const std::wstring& path);  // -1 when missing
 

@@ -236,6 +236,27 @@ TEST_F(EntryTest, ATargetHeldOpenWithoutSharingIsKept)
     EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), "in use");
 }
 
+TEST_F(EntryTest, UnwritableTargetsAreRefusedAndKeepTheirBytes)
+{
+    REQUIRE_FILE_PERMISSIONS(temp_);
+    const std::string denied = DeniedFolder();
+    ASSERT_FALSE(denied.empty()) << "no folder of another user";
+    WriteBytes(temp_ / "read-only.dll", "old bytes");
+    ReadOnlyFile readOnly(temp_ / "read-only.dll");
+    ASSERT_TRUE(readOnly.Made());
+
+    // A read-only file; a file of another user; a new file in a folder of another user.
+    for (const std::string& target : {temp_ / "read-only.dll", denied + "\\denied.txt", denied + "\\new.dll"}) {
+        const std::string before = ReadBytes(target);
+        EXPECT_FALSE(WriteEntryIfChanged("\\lib.dll", index_, target)) << target;
+        EXPECT_EQ(Write("\\lib.dll", target), WriteOutcome::OpenFailed) << target;
+        const std::string after = ReadBytes(target);
+        EXPECT_TRUE(after == before) << target << " now holds " << after.size() << " bytes";
+    }
+    EXPECT_EQ(ReadBytes(denied + "\\denied.txt"), "kept");
+    EXPECT_TRUE(reporter_.entryErrors.empty());
+}
+
 TEST_F(EntryTest, ChineseNamesLandAsTheirUnicodeNames)
 {
     // "安装\证书.dll" in code page 936, the installer's narrow text.

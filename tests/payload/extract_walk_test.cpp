@@ -201,3 +201,30 @@ TEST_F(ExtractTest, AnEntryWhoseBytesCannotBeReadIsReportedOnceAndPassedOver)
     EXPECT_TRUE(window_.asked.empty());
     EXPECT_EQ(window_.progress, (std::vector<int>{25, 50}));
 }
+
+#ifdef _WIN32
+TEST_F(ExtractTest, UnwritableTargetsAreAskedAboutAndKeepTheirBytes)
+{
+    REQUIRE_FILE_PERMISSIONS(temp_);
+    // The system folder is a folder of another user, as it is for a user without administrator rights.
+    const std::string denied = DeniedFolder();
+    ASSERT_FALSE(denied.empty()) << "no folder of another user";
+    system_ = denied + "\\";
+    Load({{"#ro.dll", "new"}, {"#after.txt", "after"}}, {{"#denied.txt", "new"}, {"#new.dll", "new"}});
+    WriteBytes(install_ + "ro.dll", "old");
+    ReadOnlyFile readOnly(install_ + "ro.dll");
+    ASSERT_TRUE(readOnly.Made());
+
+    Extract();
+    // Each is retried after closing the lock holders, then asked about once (Yes).
+    EXPECT_EQ(window_.asked,
+              (std::vector<std::string>{install_ + "ro.dll", system_ + "denied.txt", system_ + "new.dll"}));
+    EXPECT_EQ(window_.closerFolders.size(), 3u * kLockHolderRetries);
+    EXPECT_EQ(ReadBytes(install_ + "ro.dll"), "old");
+    EXPECT_EQ(ReadBytes(system_ + "denied.txt"), "kept");
+    EXPECT_EQ(ReadBytes(system_ + "new.dll"), "<missing>");
+    EXPECT_EQ(ReadBytes(install_ + "after.txt"), "after");
+    EXPECT_EQ(window_.progress, (std::vector<int>{12, 25, 37, 50}));
+    EXPECT_EQ(window_.folderFailures, 0);
+}
+#endif

@@ -137,3 +137,49 @@ std::string CompressLzmaAlone(const std::string& data, uint64_t sizeField, uint3
     out.resize(kLzmaAloneHeaderSize + outSize);
     return out;
 }
+
+#ifdef _WIN32
+ReadOnlyFile::ReadOnlyFile(const std::string& path)
+    : path_(path), made_(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) != 0)
+{
+}
+
+ReadOnlyFile::~ReadOnlyFile()
+{
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+std::string DeniedFolder()
+{
+    char unixPath[MAX_PATH] = {};
+    const DWORD length = GetEnvironmentVariableA("TOLVANE_WINE_DENIED_FOLDER", unixPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || unixPath[0] != '/')
+        return std::string();
+    std::string path = std::string("Z:") + unixPath;
+    for (char& c : path)
+        c = c == '/' ? '\\' : c;
+    return path;
+}
+
+bool FilePermissionsHold(const TempFolder& temp)
+{
+    const std::string probe = temp / "permission-probe.txt";
+    WriteBytes(probe, "probe");
+    bool refused = false;
+    {
+        ReadOnlyFile readOnly(probe);
+        HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        refused = file == INVALID_HANDLE_VALUE;
+        if (!refused)
+            CloseHandle(file);
+    }
+    DeleteFileA(probe.c_str());
+    return refused;
+}
+
+bool UnprivilegedRun()
+{
+    char value[8] = {};
+    return GetEnvironmentVariableA("TOLVANE_WINE_UNPRIVILEGED", value, sizeof value) == 1 && value[0] == '1';
+}
+#endif

@@ -42,6 +42,44 @@ std::string IndexHeader();
 // An LZMA-alone stream of data, its size field set to sizeField.
 std::string CompressLzmaAlone(const std::string& data, uint64_t sizeField, uint32_t dictionary = 1u << 24);
 
+#ifdef _WIN32
+// Gives path the read-only attribute until the object goes.
+class ReadOnlyFile {
+public:
+    explicit ReadOnlyFile(const std::string& path);
+    ~ReadOnlyFile();
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    bool Made() const { return made_; }
+
+private:
+    std::string path_;
+    bool made_;
+};
+
+// A folder of another user that this one may read but not write (no "\" at
+// the end), holding the file "denied.txt" with the bytes "kept": the
+// unprivileged Wine runs provide it. Empty elsewhere.
+std::string DeniedFolder();
+
+// Whether this file system refuses what Windows refuses. Wine run as root
+// does not: it writes read-only files and ignores access lists.
+bool FilePermissionsHold(const TempFolder& temp);
+// Whether the test runs as the ordinary user of the unprivileged Wine runs.
+bool UnprivilegedRun();
+
+// Skips a test that needs refused writes where they are not refused; fails it
+// when the run was meant to refuse them.
+#define REQUIRE_FILE_PERMISSIONS(temp)                                                                       \
+    do {                                                                                                     \
+        if (!FilePermissionsHold(temp)) {                                                                    \
+            if (UnprivilegedRun())                                                                           \
+                FAIL() << "an unprivileged run writes a read-only file";                                     \
+            GTEST_SKIP() << "writes are not refused here (Wine as root); run with TOLVANE_WINE_UNPRIVILEGED=1"; \
+        }                                                                                                    \
+    } while (0)
+#endif
+
 class RecordingReporter : public PayloadReporter {
 public:
     RecordingReporter() { SetPayloadReporter(this); }
