@@ -23,22 +23,21 @@ void MakeKey(const std::string& key)
     SetValue(HKEY_CURRENT_USER, key, nullptr, "default");
 }
 
+// The key the deleting thread works on.
+std::string g_deletedKey;
+
+DWORD WINAPI DeleteOnThread(LPVOID)
+{
+    DeleteRegistryTree(HKEY_CURRENT_USER, g_deletedKey.c_str());
+    return 0;
+}
+
 // Runs DeleteRegistryTree on a thread of its own: false when it does not
 // return within the bound.
 bool DeleteReturns(const std::string& key, DWORD boundMs = 10000)
 {
-    struct Call {
-        std::string key;
-    };
-    static Call call;
-    call.key = key;
-    HANDLE thread = ::CreateThread(
-        nullptr, 0,
-        [](LPVOID) -> DWORD {
-            DeleteRegistryTree(HKEY_CURRENT_USER, call.key.c_str());
-            return 0;
-        },
-        nullptr, 0, nullptr);
+    g_deletedKey = key;
+    HANDLE thread = ::CreateThread(nullptr, 0, &DeleteOnThread, nullptr, 0, nullptr);
     bool returned = ::WaitForSingleObject(thread, boundMs) == WAIT_OBJECT_0;
     ::CloseHandle(thread);
     return returned;
