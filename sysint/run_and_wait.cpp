@@ -1,6 +1,7 @@
 #include "run_and_wait.h"
 
 #include "win/handle.h"
+#include "win/install_log.h"
 
 #include <shellapi.h>
 
@@ -22,6 +23,15 @@ void RunAndWait(const char* program, const char* parameterTemplate, const std::s
     ::ShellExecuteExA(&info);
 
     KernelHandle process(info.hProcess);
-    if (process)
-        ::WaitForSingleObject(process.Get(), kRunAndWaitTimeoutMs);
+    if (!process) {
+        LogLine("program not started: %s %s in %s", program, parameters.c_str(), folder.c_str());
+        return;
+    }
+    LogLine("program started: %s %s in %s", program, parameters.c_str(), folder.c_str());
+    DWORD exitCode = 0;
+    if (::WaitForSingleObject(process.Get(), kRunAndWaitTimeoutMs) == WAIT_OBJECT_0 &&
+        ::GetExitCodeProcess(process.Get(), &exitCode))
+        LogLine("program ended: %s, exit code %lu", program, static_cast<unsigned long>(exitCode));
+    else
+        LogLine("program still running after 15 s: %s", program);
 }
