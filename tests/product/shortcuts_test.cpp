@@ -1,10 +1,10 @@
 // The suite's shortcuts, read back through the shell's own link interface.
+#include "footprint.h"
 #include "support.h"
 
 #include "sysint/folder_of.h"
 #include "sysint/product_shortcuts.h"
 #include "sysint/shortcut.h"
-#include "win/com_init.h"
 #include "win/shell_folder.h"
 
 #include <gtest/gtest.h>
@@ -15,38 +15,7 @@
 namespace product_test {
 namespace {
 
-struct LinkInfo {
-    bool read = false;
-    std::wstring target, folder, arguments;
-};
-
-LinkInfo ReadLink(const std::wstring& path)
-{
-    LinkInfo info;
-    ComInitializer com;
-    IShellLinkW* link = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                  reinterpret_cast<void**>(&link))))
-        return info;
-    IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
-        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
-            wchar_t text[MAX_PATH * 2] = {};
-            link->GetPath(text, MAX_PATH * 2, nullptr, 0);
-            info.target = text;
-            text[0] = 0;
-            link->GetWorkingDirectory(text, MAX_PATH * 2);
-            info.folder = text;
-            text[0] = 0;
-            link->GetArguments(text, MAX_PATH * 2);
-            info.arguments = text;
-            info.read = true;
-        }
-        file->Release();
-    }
-    link->Release();
-    return info;
-}
+using footprint::ReadLink;
 
 // The shell may or may not keep the doubled backslash of a target.
 std::wstring Collapsed(std::wstring path)
@@ -83,7 +52,7 @@ protected:
     void ExpectLink(const std::wstring& link, const char* program)
     {
         SCOPED_TRACE(Utf8(link));
-        LinkInfo info = ReadLink(link);
+        footprint::Link info = ReadLink(link);
         ASSERT_TRUE(info.read);
         EXPECT_EQ(Utf8(Collapsed(Wide(install + "\\" + program))), Utf8(Collapsed(info.target)));
         // The target cut at its last backslash: one backslash at the end.
