@@ -133,6 +133,13 @@ void COstrinSetupDlg::SetStatus(const char* text)
 
 void COstrinSetupDlg::SetProgress(int n)
 {
+    // The extraction reports after every file: from the worker, range and
+    // position go to the window's thread in one message, which sets both
+    // there and returns when they are set.
+    if (::GetWindowThreadProcessId(m_hWnd, nullptr) != ::GetCurrentThreadId()) {
+        ::SendMessageA(m_hWnd, WM_SETPROGRESS, static_cast<WPARAM>(n), 0);
+        return;
+    }
     ::SendMessageA(m_progress.m_hWnd, PBM_SETRANGE, 0, 0x00640000);
     ::SendMessageA(m_progress.m_hWnd, PBM_SETPOS, static_cast<WPARAM>(n), 0);
 }
@@ -298,6 +305,10 @@ bool COstrinSetupDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         return true;
     case WM_TRAYNOTIFY:
         result = OnTrayNotify(wParam, lParam);
+        return true;
+    case WM_SETPROGRESS:
+        SetProgress(static_cast<int>(wParam));
+        result = 0;
         return true;
     default:
         return CDialogEx::OnMessage(message, wParam, lParam, result);

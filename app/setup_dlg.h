@@ -19,6 +19,8 @@ public:
 
     // The notification icon's callback message.
     static constexpr UINT WM_TRAYNOTIFY = WM_USER + 5;
+    // Sets the progress bar from the window's own thread (wParam: position).
+    static constexpr UINT WM_SETPROGRESS = WM_APP + 1;
 
     COstrinSetupDlg(bool silent, bool fix);
     ~COstrinSetupDlg() override;

@@ -54,12 +54,12 @@ void CleanupEarlierInstallation()
     // 1, 2. One pass per list (each program's path read once in a pass);
     // names in both lists are stopped twice.
     {
-        KillPass first;
+        ProcessPass first;
         for (size_t i = 0; i < FirstTerminationListSize; ++i)
             first.Kill(FirstTerminationList[i].imageName);
     }
     {
-        KillPass second;
+        ProcessPass second;
         for (size_t i = 0; i < SecondTerminationListSize; ++i)
             second.Kill(SecondTerminationList[i].imageName);
     }

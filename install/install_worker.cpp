@@ -77,8 +77,9 @@ constexpr int kSystemIndexDamaged = 5;
 
 bool AnyBrowserRunning()
 {
+    ProcessPass pass;
     for (const char* name : BrowserImageNames) {
-        if (IsProcessRunning(name))
+        if (pass.IsRunning(name))
             return true;
     }
     return false;

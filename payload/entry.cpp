@@ -185,10 +185,13 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
 
     EntryCheck check;
     bool same = false;
+    bool targetMissing = false;
     {
         // A target of another length differs: it is never read.
         File target;
-        const bool compare = target.OpenRead(targetPath) && target.Length() == entry->size;
+        const bool opened = target.OpenRead(targetPath);
+        targetMissing = !opened && target.FoundNothing();
+        const bool compare = opened && target.Length() == entry->size;
         check = CheckAndCompare(*entry, workspace, compare ? &target : nullptr, same);
     }
     // Bytes that were not read, or that failed their check, are not content:
@@ -200,7 +203,9 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
     if (same)
         return {WriteOutcome::Unchanged, true};
 
-    DeleteFilePath(targetPath);
+    // Delete, then create: nothing is deleted where nothing was found.
+    if (!targetMissing)
+        DeleteFilePath(targetPath);
     File target;
     if (!target.OpenWrite(targetPath))
         return {WriteOutcome::OpenFailed, true};

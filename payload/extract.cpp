@@ -50,6 +50,8 @@ struct Walk {
     // The folders (below the target folder) made for the entry before, while
     // they are known to be there: entries of one folder follow each other.
     std::string madeFolder;
+    // The target folder while it is known to be the current folder.
+    std::string currentFolder;
 };
 
 // The folder part of rel, its last separator included ("" for a bare name).
@@ -64,9 +66,15 @@ std::string FolderPartOf(const std::string& rel)
 bool ExtractEntry(const std::string& folder, ContainerIndex& index, Walk& walk)
 {
     ExtractionWindow& window = walk.window;
-    if (!ChangeFolder(folder)) {
-        window.FailFolderAccess();
-        return false;
+    // Windows holds the current folder open, so it cannot be removed or
+    // renamed while it is current: entering it again is only needed after an
+    // entry before went down into a folder of its own.
+    if (walk.currentFolder != folder) {
+        if (!ChangeFolder(folder)) {
+            window.FailFolderAccess();
+            return false;
+        }
+        walk.currentFolder = folder;
     }
     const std::string name = index.Current().name;
     // A name of one byte has no path after its leading byte: nothing to write.
@@ -82,8 +90,10 @@ bool ExtractEntry(const std::string& folder, ContainerIndex& index, Walk& walk)
     // A folder that cannot be made shows up as a failed write. Folders made
     // for the entry before need not be made again.
     const std::string folderPart = folder + FolderPartOf(rel);
-    if (folderPart != walk.madeFolder)
+    if (folderPart != walk.madeFolder) {
+        walk.currentFolder.clear();
         walk.madeFolder = MakeDirsAlongPath(rel) ? folderPart : std::string();
+    }
     WriteWithRetries(name, folder, index, target, window, walk.workspace);
     return true;
 }
@@ -119,7 +129,7 @@ void ExtractContainers(const std::string& installFolder, const std::string& syst
                        ContainerIndex& setupIndex, ContainerIndex& systemIndex)
 {
     ProgressCounter progress(window, setupIndex.Size() + systemIndex.Size());
-    Walk walk{window, {}, {}};
+    Walk walk{window, {}, {}, {}};
     if (!ExtractAll(installFolder, setupIndex, walk, progress))
         return;
     if (!ChangeFolder(systemFolder)) {

@@ -24,6 +24,9 @@ public:
     // Opens an existing file for reading; others may read, write and delete
     // it meanwhile (as far as their own handles let them).
     bool OpenRead(const std::string& path);
+    // After an OpenRead that failed: true when nothing had that name (no
+    // such file, or no such folder along the path).
+    bool FoundNothing() const { return foundNothing_; }
     // Creates the file, or truncates it, for writing.
     bool OpenWrite(const std::string& path);
     // Creates path anew for this program alone, for reading and writing: a
@@ -49,6 +52,7 @@ public:
     bool Close();
 
 private:
+    bool foundNothing_ = false;
 #ifdef _WIN32
     HANDLE handle_ = INVALID_HANDLE_VALUE;
 #else

@@ -23,9 +23,12 @@ File::~File() { Close(); }
 bool File::OpenRead(const std::string& path)
 {
     Close();
+    foundNothing_ = false;
     fd_ = open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0)
+    if (fd_ < 0) {
+        foundNothing_ = errno == ENOENT || errno == ENOTDIR;
         return false;
+    }
     struct stat st;
     if (fstat(fd_, &st) != 0 || S_ISDIR(st.st_mode)) {
         Close();

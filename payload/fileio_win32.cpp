@@ -8,11 +8,16 @@ File::~File() { Close(); }
 bool File::OpenRead(const std::string& path)
 {
     Close();
+    foundNothing_ = false;
     // Sharing delete too: an exclusively created file (below) is held with
     // the right to delete it, and our own readers must still get in.
     handle_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    return handle_ != INVALID_HANDLE_VALUE;
+    if (handle_ != INVALID_HANDLE_VALUE)
+        return true;
+    const DWORD error = GetLastError();
+    foundNothing_ = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return false;
 }
 
 bool File::OpenWrite(const std::string& path)

@@ -15,74 +15,83 @@ bool StartsWithAsciiLetter(const std::string& path)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-bool ReadProgramPathToMatch(HANDLE process, std::string& path)
-{
-    return ReadMainProgramPath(process, path) && StartsWithAsciiLetter(path);
-}
-
 }  // namespace
 
 bool IsProcessRunning(const std::string& imageName)
 {
+    return ProcessPass().IsRunning(imageName);
+}
+
+const std::string* ProcessPass::KnownPath(const ProcessEntry& process) const
+{
+    auto known = paths_.find(std::make_pair(process.pid, process.created));
+    return known == paths_.end() ? nullptr : &known->second;
+}
+
+// A path that could not be read is not kept: the next name tries again.
+bool ProcessPass::ProgramPath(const ProcessEntry& process, HANDLE opened, std::string& path)
+{
+    if (const std::string* known = KnownPath(process)) {
+        path = *known;
+        return true;
+    }
+    if (!ReadMainProgramPath(opened, path))
+        return false;
+    paths_.emplace(std::make_pair(process.pid, process.created), path);
+    return true;
+}
+
+bool ProcessPass::IsRunning(const std::string& imageName)
+{
     bool found = false;
-    for (uint32_t pid : TakeProcessSnapshot()) {
-        ProcessHandle process(kInspectAccess, pid);
-        if (!process)
-            continue;
+    for (const ProcessEntry& entry : TakeTimedProcessSnapshot()) {
         std::string path;
-        if (ReadProgramPathToMatch(process.Get(), path) && ImageNameMatches(imageName, path))
+        if (const std::string* known = KnownPath(entry)) {
+            path = *known;
+        } else {
+            ProcessHandle process(kInspectAccess, entry.pid);
+            if (!process || !ProgramPath(entry, process.Get(), path))
+                continue;
+        }
+        if (StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path))
             found = true;
     }
     return found;
 }
 
-void KillPass::Kill(const std::string& imageName)
+void ProcessPass::Kill(const std::string& imageName)
 {
     if (!EnableDebugPrivilege())
         return;
-    for (uint32_t pid : TakeProcessSnapshot()) {
-        ProcessHandle process(kTerminateAccess, pid);
+    for (const ProcessEntry& entry : TakeTimedProcessSnapshot()) {
+        // A process known not to match needs no handle.
+        const std::string* known = KnownPath(entry);
+        if (known && !(StartsWithAsciiLetter(*known) && ImageNameMatches(imageName, *known)))
+            continue;
+        ProcessHandle process(kTerminateAccess, entry.pid);
         if (!process)
             continue;
         std::string path;
-        if (!ReadProgramPath(process.Get(), pid, path) || !StartsWithAsciiLetter(path))
+        if (!ProgramPath(entry, process.Get(), path) || !StartsWithAsciiLetter(path))
             continue;
         if (!imageName.empty() && ImageNameMatches(imageName, path)) {
             BOOL stopped = ::TerminateProcess(process.Get(), 0);
             LogLine("program %s: %s (id %u, %s), its image name is listed", stopped ? "stopped" : "could not be stopped",
-                    imageName.c_str(), pid, path.c_str());
+                    imageName.c_str(), entry.pid, path.c_str());
         }
     }
 }
 
-// A path that could not be read is not kept: the next name tries again.
-bool KillPass::ReadProgramPath(HANDLE process, uint32_t pid, std::string& path)
-{
-    FILETIME created, exited, kernel, user;
-    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
-        return ReadMainProgramPath(process, path);
-    const auto key = std::make_pair(pid, static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime);
-    auto known = paths_.find(key);
-    if (known != paths_.end()) {
-        path = known->second;
-        return true;
-    }
-    if (!ReadMainProgramPath(process, path))
-        return false;
-    paths_.emplace(key, path);
-    return true;
-}
-
 void KillProcessesByName(const std::vector<std::string>& imageNames)
 {
-    KillPass pass;
+    ProcessPass pass;
     for (const std::string& name : imageNames)
         pass.Kill(name);
 }
 
 int KillProcessByName(const std::string& imageName)
 {
-    KillPass().Kill(imageName);
+    ProcessPass().Kill(imageName);
     return 1;
 }
 

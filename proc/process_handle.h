@@ -27,6 +27,18 @@ public:
 // EnumProcesses call with room for 1024 ids. Empty when the call fails.
 std::vector<uint32_t> TakeProcessSnapshot();
 
+// A running process: its id and the time it started, which together name it
+// even after its id has been given to a later process.
+struct ProcessEntry {
+    uint32_t pid;
+    uint64_t created;
+};
+
+// The same snapshot as TakeProcessSnapshot (EnumProcesses reads this very
+// list of the system), with each process's start time: one call for all, where
+// GetProcessTimes needs every process opened.
+std::vector<ProcessEntry> TakeTimedProcessSnapshot();
+
 // The path of the process's first module, its main program. False when the
 // module list or the path cannot be read.
 bool ReadMainProgramPath(HANDLE process, std::string& path);

@@ -1,10 +1,12 @@
 #include "process_handle.h"
 
 #include <psapi.h>
+#include <winternl.h>
 
 namespace {
 
 constexpr DWORD kSnapshotIds = 1024;
+constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
 
 }  // namespace
 
@@ -33,4 +35,33 @@ bool ReadMainProgramPath(HANDLE process, std::string& path)
         return false;
     path.assign(buffer, length < kPathBufferSize ? length : kPathBufferSize - 1);
     return true;
+}
+
+std::vector<ProcessEntry> TakeTimedProcessSnapshot()
+{
+    // The list grows between two calls when processes start: ask again with
+    // the size the system reported, and some room.
+    std::vector<uint8_t> buffer(256 * 1024);
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        ULONG needed = 0;
+        const NTSTATUS status = ::NtQuerySystemInformation(SystemProcessInformation, buffer.data(),
+                                                           static_cast<ULONG>(buffer.size()), &needed);
+        if (status == kInfoLengthMismatch) {
+            buffer.resize(needed > buffer.size() ? needed + 64 * 1024 : buffer.size() * 2);
+            continue;
+        }
+        if (!NT_SUCCESS(status))
+            return {};
+        std::vector<ProcessEntry> processes;
+        for (size_t at = 0; processes.size() < kSnapshotIds && at + sizeof(SYSTEM_PROCESS_INFORMATION) <= buffer.size();) {
+            const auto* info = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + at);
+            processes.push_back({static_cast<uint32_t>(reinterpret_cast<uintptr_t>(info->UniqueProcessId)),
+                                 static_cast<uint64_t>(info->CreateTime.QuadPart)});
+            if (info->NextEntryOffset == 0)
+                break;
+            at += info->NextEntryOffset;
+        }
+        return processes;
+    }
+    return {};
 }

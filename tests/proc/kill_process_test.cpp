@@ -66,12 +66,12 @@ TEST(KillProcessByName, StopsEveryProgramOfTheStopListAndNoOther)
     EXPECT_TRUE(survivor->WaitForExit(kExitWaitMs));
 }
 
-TEST(KillPass, AProgramStartedBetweenTwoNamesIsStoppedByTheLaterName)
+TEST(ProcessPass, AProgramStartedBetweenTwoNamesIsStoppedByTheLaterName)
 {
     TempFolder temp;
     auto first = StartStub(temp / "First.exe");
     auto kept = StartStub(temp / "Kept.exe");
-    KillPass pass;
+    ProcessPass pass;
     pass.Kill("First.exe");  // every running program's path is read here
     EXPECT_TRUE(first->WaitForExit(kExitWaitMs));
 
