@@ -27,6 +27,7 @@
 #include "win/install_log.h"
 
 #include "container.h"
+#include "entry_verifier.h"
 #include "fileio.h"
 #include "tree.h"
 
@@ -126,6 +127,19 @@ void RunInstallation(InstallContext& context)
         ShowCorruption(reporter, kSetupIndexDamaged);
     if (!held.systemIndex.IsOpen() || !LoadContainerIndex(context.payload.systemIndex, context.systemIndex))
         ShowCorruption(reporter, kSystemIndexDamaged);
+    // The entries are checked against their digests from here on, while the
+    // steps up to the extraction mostly wait for other programs. Only the
+    // data files made and held here are read ahead: nobody else can change
+    // them before the extraction.
+    EntryVerifier verifier;
+    {
+        ContainerIndex setupEntries, systemEntries;
+        if (held.setupData.IsOpen())
+            setupEntries = context.setupIndex;
+        if (held.systemData.IsOpen())
+            systemEntries = context.systemIndex;
+        verifier.Start(setupEntries, systemEntries);
+    }
 
     // 5.
     LogStep(5, "status: closing programs");
@@ -184,9 +198,10 @@ void RunInstallation(InstallContext& context)
     {
         SetupExtractionWindow extraction(reporter);
         ExtractContainers(context.installFolder, context.systemFolder, extraction, context.setupIndex,
-                          context.systemIndex);
+                          context.systemIndex, &verifier);
     }
     // The temporary payload files are not needed any more: closing removes them.
+    verifier.Stop();
     held.Close();
 
     // 17.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "entry_verifier.h"
 #include "fileio.h"
 #include "report.h"
 #include "sm3.h"
@@ -61,26 +62,38 @@ size_t ChunkAt(size_t done, size_t total) { return total - done < kEntryChunkSiz
 // The first pass: reads the entry chunk by chunk, checks its digest and,
 // when target is given (open, of the entry's length), compares it with the
 // target's bytes. sameAsTarget tells whether every byte matched.
+// The verdict of the workspace's verifier stands where it has one: an entry
+// it found damaged or unreadable is not read at all, one it found sound is
+// read without hashing, and only when there is a target to compare or the
+// bytes fit the one chunk that the second pass writes from.
 EntryCheck CheckAndCompare(const ContainerEntry& entry, EntryWorkspace& workspace, File* target,
                            bool& sameAsTarget)
 {
+    sameAsTarget = false;
+    EntryCheck verdict = EntryCheck::Unreadable;
+    const bool known = workspace.Verifier() && workspace.Verifier()->Verdict(entry, verdict);
+    if (known && (verdict != EntryCheck::Ok || (!target && entry.size > static_cast<int32_t>(kEntryChunkSize))))
+        return verdict;
     sameAsTarget = target != nullptr;
     uint8_t* content = workspace.Content();
     uint8_t* targetBytes = target ? workspace.Target() : nullptr;
     EntryBytes bytes;
     Sm3Hasher hasher;
-    if (!hasher.Ok() || !content || (target && !targetBytes) || !bytes.Open(entry, workspace))
+    if ((!known && !hasher.Ok()) || !content || (target && !targetBytes) || !bytes.Open(entry, workspace))
         return EntryCheck::Unreadable;
     const size_t size = static_cast<size_t>(entry.size);
     for (size_t done = 0; done < size;) {
         const size_t want = ChunkAt(done, size);
         if (!bytes.Read(content, want))
             return EntryCheck::Unreadable;
-        hasher.Update(content, want);
+        if (!known)
+            hasher.Update(content, want);
         if (sameAsTarget)
             sameAsTarget = target->Read(targetBytes, want) == want && std::memcmp(targetBytes, content, want) == 0;
         done += want;
     }
+    if (known)
+        return EntryCheck::Ok;
     uint8_t digest[kSm3Size];
     hasher.Final(digest);
     return std::memcmp(digest, entry.digest, kSm3Size) == 0 ? EntryCheck::Ok : EntryCheck::Mismatch;

@@ -28,6 +28,7 @@ enum class EntryCheck {
 };
 
 class File;
+class EntryVerifier;
 
 // What writing one entry after another reuses: the chunk buffers and the
 // data file, kept open while the entries come from the same one.
@@ -46,7 +47,13 @@ public:
     uint8_t* Content();
     uint8_t* Target();
 
+    // Entries that verifier has checked are not hashed again: its verdict
+    // stands. nullptr (the default) checks every entry here.
+    void UseVerifier(const EntryVerifier* verifier) { verifier_ = verifier; }
+    const EntryVerifier* Verifier() const { return verifier_; }
+
 private:
+    const EntryVerifier* verifier_ = nullptr;
     std::unique_ptr<File> data_;
     std::string dataPath_;
     std::unique_ptr<uint8_t[]> content_;

@@ -128,8 +128,15 @@ bool ExtractAll(const std::string& folder, ContainerIndex& index, Walk& walk, Pr
 void ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
                        ContainerIndex& setupIndex, ContainerIndex& systemIndex)
 {
+    ExtractContainers(installFolder, systemFolder, window, setupIndex, systemIndex, nullptr);
+}
+
+void ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
+                       ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier)
+{
     ProgressCounter progress(window, setupIndex.Size() + systemIndex.Size());
     Walk walk{window, {}, {}, {}};
+    walk.workspace.UseVerifier(verifier);
     if (!ExtractAll(installFolder, setupIndex, walk, progress))
         return;
     if (!ChangeFolder(systemFolder)) {

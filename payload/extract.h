@@ -38,6 +38,13 @@ constexpr int kLockHolderRetries = 3;
 void ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
                        ContainerIndex& setupIndex, ContainerIndex& systemIndex);
 
+class EntryVerifier;
+
+// The same, taking the verdicts of verifier (started on both indexes) for the
+// entries it checks instead of hashing them again.
+void ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
+                       ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier);
+
 // Makes and enters each folder along path (relative to the current
 // directory; "\" and "/" both separate, empty components are skipped, the part
 // after the last separator is a file name and is not made). False as soon as

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "entry.h"
+#include "entry_verifier.h"
 #include "extract.h"
 #include "fileio.h"
 #include "support.h"
@@ -200,6 +202,80 @@ TEST_F(ExtractTest, AnEntryWhoseBytesCannotBeReadIsReportedOnceAndPassedOver)
     EXPECT_TRUE(window_.closerFolders.empty());
     EXPECT_TRUE(window_.asked.empty());
     EXPECT_EQ(window_.progress, (std::vector<int>{25, 50}));
+}
+
+// Entries checked ahead by a verifier: the same files are written, and the same
+// entries reported, in the same order, as when the extraction checks them itself.
+TEST_F(ExtractTest, EntriesCheckedAheadAreWrittenAndReportedAsWhenCheckedInPlace)
+{
+    const std::string large = RandomBytes(2 * kEntryChunkSize + 77, 3);
+    Load({{"#a-same.txt", "same"},
+          {"#b-large.bin", large},
+          {"#c-damaged.dll", "damaged"},
+          {"#d-other-size.txt", "new"},
+          {"#e-unreadable.txt", "unreadable"},
+          {"#f-empty", ""}},
+         {{"#g-system.ini", "ini", 0}});
+    setupIndex_.entries["#c-damaged.dll"].digest[0] ^= 1;
+    setupIndex_.entries["#e-unreadable.txt"].offset = 0x7FFFFF00;
+    WriteBytes(install_ + "a-same.txt", "same");
+    WriteBytes(install_ + "c-damaged.dll", "old");
+    WriteBytes(install_ + "d-other-size.txt", "older");
+
+    EntryVerifier verifier;
+    verifier.Start(setupIndex_, systemIndex_);
+    ExtractContainers(install_, system_, window_, setupIndex_, systemIndex_, &verifier);
+
+    EXPECT_EQ(ReadBytes(install_ + "a-same.txt"), "same");
+    EXPECT_EQ(ReadBytes(install_ + "b-large.bin"), large);
+    EXPECT_EQ(ReadBytes(install_ + "c-damaged.dll"), "old");
+    EXPECT_EQ(ReadBytes(install_ + "d-other-size.txt"), "new");
+    EXPECT_EQ(ReadBytes(install_ + "e-unreadable.txt"), "<missing>");
+    EXPECT_EQ(ReadBytes(install_ + "f-empty"), "");
+    EXPECT_EQ(ReadBytes(system_ + "g-system.ini"), "ini");
+    EXPECT_EQ(reporter_.entryErrors, (std::vector<std::string>{"#c-damaged.dll", "#e-unreadable.txt"}));
+    EXPECT_EQ(window_.progress.size(), 7u);
+    EXPECT_TRUE(window_.asked.empty());
+}
+
+TEST_F(ExtractTest, AVerifierGivesTheVerdictOfCheckingTheEntryAndOnlyForEntriesItChecked)
+{
+    Load({{"#sound.dll", RandomBytes(kEntryChunkSize + 5, 9)}, {"#damaged.dll", "x"}, {"#short.dll", "y"},
+          {"#empty", ""}},
+         {{"#sys.dll", "z"}});
+    setupIndex_.entries["#damaged.dll"].digest[5] ^= 1;
+    setupIndex_.entries["#short.dll"].size = 1 << 20;
+    EntryVerifier verifier;
+    verifier.Start(setupIndex_, systemIndex_);
+
+    EntryWorkspace workspace;
+    for (const ContainerIndex* index : {&setupIndex_, &systemIndex_}) {
+        for (const auto& named : index->entries) {
+            EntryCheck verdict = EntryCheck::Ok;
+            const bool given = verifier.Verdict(named.second, verdict);
+            if (named.first == "#empty") {
+                EXPECT_FALSE(given) << "an empty entry is left to the extraction";
+                continue;
+            }
+            ASSERT_TRUE(given) << named.first;
+            EXPECT_EQ(verdict, CheckEntry(named.second, workspace)) << named.first;
+        }
+    }
+    // Not the entry that was checked: another place, size or digest.
+    ContainerEntry moved = setupIndex_.entries["#sound.dll"];
+    moved.offset += 1;
+    ContainerEntry resized = setupIndex_.entries["#damaged.dll"];
+    resized.size -= 1;
+    ContainerEntry redigested = setupIndex_.entries["#sys.dll"];
+    redigested.digest[0] ^= 1;
+    for (const ContainerEntry& other : {moved, resized, redigested}) {
+        EntryCheck verdict;
+        EXPECT_FALSE(verifier.Verdict(other, verdict)) << other.name;
+    }
+    // Once stopped, nothing waits on it.
+    verifier.Stop();
+    EntryCheck verdict;
+    verifier.Verdict(systemIndex_.entries["#sys.dll"], verdict);
 }
 
 #ifdef _WIN32

@@ -10,7 +10,7 @@ endif()
 
 # Libraries that Windows loads from the system folder (or, for the common
 # controls, from the side-by-side store the manifest names).
-set(system_libraries advapi32 comctl32 gdi32 kernel32 msvcrt ole32 oleaut32 psapi shell32 shlwapi user32 version ws2_32)
+set(system_libraries advapi32 comctl32 gdi32 kernel32 msvcrt ntdll ole32 oleaut32 psapi shell32 shlwapi user32 version ws2_32)
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${header}")
 if(NOT imports)

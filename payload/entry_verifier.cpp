@@ -1,0 +1,67 @@
+#include "entry_verifier.h"
+
+#include <cstring>
+
+void EntryVerifier::Stop()
+{
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        stop_ = true;
+    }
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void EntryVerifier::Start(const ContainerIndex& first, const ContainerIndex& second)
+{
+    for (const ContainerIndex* index : {&first, &second}) {
+        for (const auto& named : index->entries) {
+            const ContainerEntry& entry = named.second;
+            if (entry.size <= 0)
+                continue;
+            if (slotOf_.emplace(std::make_pair(entry.dataFile, entry.name), slots_.size()).second)
+                slots_.push_back({entry, EntryCheck::Unreadable});
+        }
+    }
+    if (!slots_.empty())
+        thread_ = std::thread(&EntryVerifier::Run, this);
+}
+
+void EntryVerifier::Run()
+{
+    EntryWorkspace workspace;
+    for (size_t i = 0; i < slots_.size(); ++i) {
+        {
+            std::lock_guard<std::mutex> guard(lock_);
+            if (stop_)
+                break;
+        }
+        const EntryCheck check = CheckEntry(slots_[i].entry, workspace);
+        std::lock_guard<std::mutex> guard(lock_);
+        slots_[i].check = check;
+        checked_ = i + 1;
+        progress_.notify_all();
+    }
+    // Stopped early: whoever still waits checks for itself.
+    std::lock_guard<std::mutex> guard(lock_);
+    stop_ = true;
+    progress_.notify_all();
+}
+
+bool EntryVerifier::Verdict(const ContainerEntry& entry, EntryCheck& check) const
+{
+    auto found = slotOf_.find(std::make_pair(entry.dataFile, entry.name));
+    if (found == slotOf_.end())
+        return false;
+    const size_t slot = found->second;
+    const ContainerEntry& checked = slots_[slot].entry;
+    if (checked.offset != entry.offset || checked.size != entry.size || checked.scrambled != entry.scrambled ||
+        std::memcmp(checked.digest, entry.digest, kDigestSize) != 0)
+        return false;
+    std::unique_lock<std::mutex> guard(lock_);
+    progress_.wait(guard, [&] { return checked_ > slot || stop_; });
+    if (checked_ <= slot)
+        return false;
+    check = slots_[slot].check;
+    return true;
+}

@@ -1,0 +1,62 @@
+// Checking container entries against their digests ahead of the extraction,
+// on a thread of its own.
+//
+// The installer starts it as soon as both indexes are loaded: while the
+// programs are stopped and earlier installations are cleaned up, the second
+// processor core reads and hashes the payload, and the extraction then only
+// compares and writes. Only data files that nobody else can change may be
+// checked ahead like this (the installer holds its temporary payload files
+// open for writing, sharing reading only, until the extraction is done).
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "container.h"
+#include "entry.h"
+
+class EntryVerifier {
+public:
+    EntryVerifier() = default;
+    // Stops checking (after the entry at hand) and waits for the thread.
+    ~EntryVerifier() { Stop(); }
+    EntryVerifier(const EntryVerifier&) = delete;
+    EntryVerifier& operator=(const EntryVerifier&) = delete;
+
+    // Starts checking every entry of the indexes, in their walk order, the
+    // first index before the second. Empty entries are left to the
+    // extraction. Called once.
+    void Start(const ContainerIndex& first, const ContainerIndex& second);
+
+    // What checking entry found, waiting until the thread has checked it.
+    // False when entry is not one the thread checks (another name, data
+    // file, place, size or digest): the caller checks it itself.
+    bool Verdict(const ContainerEntry& entry, EntryCheck& check) const;
+
+    // Stops checking after the entry at hand and waits for the thread; the
+    // data files are not read any more. Verdicts not reached are not given.
+    void Stop();
+
+private:
+    struct Slot {
+        ContainerEntry entry;
+        EntryCheck check = EntryCheck::Unreadable;
+    };
+
+    void Run();
+
+    std::vector<Slot> slots_;
+    // (data file, name) to the slot: filled before the thread starts, only read afterwards.
+    std::map<std::pair<std::string, std::string>, size_t> slotOf_;
+    mutable std::mutex lock_;
+    mutable std::condition_variable progress_;
+    size_t checked_ = 0;  // slots [0, checked_) hold their result
+    bool stop_ = false;
+    std::thread thread_;
+};
