@@ -51,18 +51,11 @@ void UnregisterControls(const std::string& installFolder, const std::string& sys
 
 void CleanupEarlierInstallation()
 {
-    // 1, 2. One pass per list (each program's path read once in a pass);
-    // names in both lists are stopped twice.
-    {
-        ProcessPass first;
-        for (size_t i = 0; i < FirstTerminationListSize; ++i)
-            first.Kill(FirstTerminationList[i].imageName);
-    }
-    {
-        ProcessPass second;
-        for (size_t i = 0; i < SecondTerminationListSize; ++i)
-            second.Kill(SecondTerminationList[i].imageName);
-    }
+    // 1, 2. Names in both lists are stopped twice.
+    for (size_t i = 0; i < FirstTerminationListSize; ++i)
+        KillProcessByName(FirstTerminationList[i].imageName);
+    for (size_t i = 0; i < SecondTerminationListSize; ++i)
+        KillProcessByName(SecondTerminationList[i].imageName);
 
     // 3.
     DeleteNewsHistory();

@@ -78,9 +78,8 @@ constexpr int kSystemIndexDamaged = 5;
 
 bool AnyBrowserRunning()
 {
-    ProcessPass pass;
     for (const char* name : BrowserImageNames) {
-        if (pass.IsRunning(name))
+        if (IsProcessRunning(name))
             return true;
     }
     return false;
@@ -150,7 +149,7 @@ void RunInstallation(InstallContext& context)
     context.installFolder = PrepareInstallFolder();
     context.systemFolder = SystemFolder();
 
-    // 7. One pass over the list: each program's path is read once.
+    // 7. Each program's path is read once in the run.
     LogStep(7, "stop list");
     {
         std::vector<std::string> stopList;

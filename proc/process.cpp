@@ -3,6 +3,10 @@
 #include "process_handle.h"
 #include "win/install_log.h"
 
+#include <map>
+#include <mutex>
+#include <utility>
+
 namespace {
 
 // Paths that do not start with a letter (network paths, the system's native
@@ -15,42 +19,57 @@ bool StartsWithAsciiLetter(const std::string& path)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+// The program paths read so far in this run, by process id and start time:
+// a process's program does not change while it runs, and a later process
+// under the same id has another start time.
+class ProgramPaths {
+public:
+    // A copy of the kept path into path; false when it has not been read.
+    bool Known(const ProcessEntry& process, std::string& path) const
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        auto known = paths_.find(std::make_pair(process.pid, process.created));
+        if (known == paths_.end())
+            return false;
+        path = known->second;
+        return true;
+    }
+
+    // The kept path, or the one read from the opened process, then kept. A
+    // path that cannot be read is not kept: the next call tries again.
+    bool Read(const ProcessEntry& process, HANDLE opened, std::string& path)
+    {
+        if (Known(process, path))
+            return true;
+        if (!ReadMainProgramPath(opened, path))
+            return false;
+        std::lock_guard<std::mutex> guard(lock_);
+        paths_.emplace(std::make_pair(process.pid, process.created), path);
+        return true;
+    }
+
+private:
+    mutable std::mutex lock_;
+    std::map<std::pair<uint32_t, uint64_t>, std::string> paths_;
+};
+
+ProgramPaths& RunPaths()
+{
+    static ProgramPaths paths;
+    return paths;
+}
+
 }  // namespace
 
 bool IsProcessRunning(const std::string& imageName)
 {
-    return ProcessPass().IsRunning(imageName);
-}
-
-const std::string* ProcessPass::KnownPath(const ProcessEntry& process) const
-{
-    auto known = paths_.find(std::make_pair(process.pid, process.created));
-    return known == paths_.end() ? nullptr : &known->second;
-}
-
-// A path that could not be read is not kept: the next name tries again.
-bool ProcessPass::ProgramPath(const ProcessEntry& process, HANDLE opened, std::string& path)
-{
-    if (const std::string* known = KnownPath(process)) {
-        path = *known;
-        return true;
-    }
-    if (!ReadMainProgramPath(opened, path))
-        return false;
-    paths_.emplace(std::make_pair(process.pid, process.created), path);
-    return true;
-}
-
-bool ProcessPass::IsRunning(const std::string& imageName)
-{
+    ProgramPaths& paths = RunPaths();
     bool found = false;
     for (const ProcessEntry& entry : TakeTimedProcessSnapshot()) {
         std::string path;
-        if (const std::string* known = KnownPath(entry)) {
-            path = *known;
-        } else {
+        if (!paths.Known(entry, path)) {
             ProcessHandle process(kInspectAccess, entry.pid);
-            if (!process || !ProgramPath(entry, process.Get(), path))
+            if (!process || !paths.Read(entry, process.Get(), path))
                 continue;
         }
         if (StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path))
@@ -59,20 +78,20 @@ bool ProcessPass::IsRunning(const std::string& imageName)
     return found;
 }
 
-void ProcessPass::Kill(const std::string& imageName)
+int KillProcessByName(const std::string& imageName)
 {
     if (!EnableDebugPrivilege())
-        return;
+        return 1;
+    ProgramPaths& paths = RunPaths();
     for (const ProcessEntry& entry : TakeTimedProcessSnapshot()) {
         // A process known not to match needs no handle.
-        const std::string* known = KnownPath(entry);
-        if (known && !(StartsWithAsciiLetter(*known) && ImageNameMatches(imageName, *known)))
+        std::string path;
+        if (paths.Known(entry, path) && !(StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path)))
             continue;
         ProcessHandle process(kTerminateAccess, entry.pid);
         if (!process)
             continue;
-        std::string path;
-        if (!ProgramPath(entry, process.Get(), path) || !StartsWithAsciiLetter(path))
+        if (!paths.Read(entry, process.Get(), path) || !StartsWithAsciiLetter(path))
             continue;
         if (!imageName.empty() && ImageNameMatches(imageName, path)) {
             BOOL stopped = ::TerminateProcess(process.Get(), 0);
@@ -80,19 +99,13 @@ void ProcessPass::Kill(const std::string& imageName)
                     imageName.c_str(), entry.pid, path.c_str());
         }
     }
+    return 1;
 }
 
 void KillProcessesByName(const std::vector<std::string>& imageNames)
 {
-    ProcessPass pass;
     for (const std::string& name : imageNames)
-        pass.Kill(name);
-}
-
-int KillProcessByName(const std::string& imageName)
-{
-    ProcessPass().Kill(imageName);
-    return 1;
+        KillProcessByName(name);
 }
 
 void TerminateHolders(const LockHolderList& holders)

@@ -8,14 +8,10 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <map>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "lock_holder.h"
-
-struct ProcessEntry;
 
 // True when any process that the installer may open has the image name
 // imageName (see ImageNameMatches). Does not enable the debug privilege.
@@ -26,30 +22,13 @@ bool IsProcessRunning(const std::string& imageName);
 // privilege. Always returns 1.
 int KillProcessByName(const std::string& imageName);
 
-// One pass of IsProcessRunning and KillProcessByName calls over a list of
-// names. Each call takes its own snapshot and visits every process in it, as
-// those operations do, but a process's program path is read only the first
-// time the pass meets it: the paths are kept by process id and start time, so
-// a process started during the pass (even under the id of one that ended) is
-// read and seen by the names after it. A process whose kept path does not
-// match the name is not opened again.
-class ProcessPass {
-public:
-    // IsProcessRunning(imageName), with the paths read so far.
-    bool IsRunning(const std::string& imageName);
-    // KillProcessByName(imageName), with the paths read so far.
-    void Kill(const std::string& imageName);
+// Both take a snapshot of their own on every call and visit every process in
+// it, but a process's program path is read only the first time a call of the
+// run meets it: the paths are kept by process id and start time, so a process
+// started between two calls, even under the id of one that ended, is read and
+// seen. A process whose kept path does not match the name is not opened again.
 
-private:
-    // The kept path of the process, or nullptr when it has not been read.
-    const std::string* KnownPath(const ProcessEntry& process) const;
-    // The process's program path: the kept one, or read from the opened
-    // process and kept. False when it cannot be read.
-    bool ProgramPath(const ProcessEntry& process, HANDLE opened, std::string& path);
-    std::map<std::pair<uint32_t, uint64_t>, std::string> paths_;
-};
-
-// KillProcessByName for each of imageNames, in order, as one ProcessPass.
+// KillProcessByName for each of imageNames, in order.
 void KillProcessesByName(const std::vector<std::string>& imageNames);
 
 // Terminates the process of each holder's pid, in list order; processes that

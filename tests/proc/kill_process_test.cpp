@@ -66,22 +66,22 @@ TEST(KillProcessByName, StopsEveryProgramOfTheStopListAndNoOther)
     EXPECT_TRUE(survivor->WaitForExit(kExitWaitMs));
 }
 
-TEST(ProcessPass, AProgramStartedBetweenTwoNamesIsStoppedByTheLaterName)
+TEST(KillProcessByName, AProgramStartedBetweenTwoCallsIsStoppedByTheLaterOne)
 {
     TempFolder temp;
     auto first = StartStub(temp / "First.exe");
     auto kept = StartStub(temp / "Kept.exe");
-    ProcessPass pass;
-    pass.Kill("First.exe");  // every running program's path is read here
+    KillProcessByName("First.exe");  // every running program's path is read here
     EXPECT_TRUE(first->WaitForExit(kExitWaitMs));
 
     auto later = StartStub(temp / "Later.exe");
-    pass.Kill("Later.exe");
+    EXPECT_TRUE(IsProcessRunning("later.exe"));
+    KillProcessByName("Later.exe");
     EXPECT_TRUE(later->WaitForExit(kExitWaitMs));
     EXPECT_TRUE(kept->Running());
 
-    // A program met by an earlier name is stopped by its own name from the path read then.
-    pass.Kill("KEPT.exe");
+    // A program met by an earlier call is stopped by its own name from the path read then.
+    KillProcessByName("KEPT.exe");
     EXPECT_TRUE(kept->WaitForExit(kExitWaitMs));
 }
 
