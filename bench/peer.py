@@ -337,14 +337,28 @@ def main():
     print(f"installers: ours {os.path.getsize(ours['big']) / 1e6:.1f} MB, NSIS {os.path.getsize(nsis['big']) / 1e6:.1f} MB")
     print(f"programs started per run: {len(programs['big'])} (big), {len(programs['tiny'])} (tiny), "
           f"{waited} of them waited for; NSIS starts the same ones, \"NSIS, files only\" none")
-    print(f"{'':34} {'ours':>9} {'NSIS':>9} {'ours/NSIS':>10}   {'goal':16} {'NSIS, files only':>17}")
+    print("medians; \"paired\" is the median of each round's own ratio (or difference), ours against the NSIS")
+    print("run next to it, which the machine's drift from round to round does not move")
+    print(f"{'':34} {'ours':>9} {'NSIS':>9} {'ours/NSIS':>10} {'paired':>8}   {'goal':16} {'NSIS, files only':>17}")
     goals = {"first": "<= 1.00", "second": "<= 1.00", "tiny": "<= NSIS + 0.6 s", "memory": ""}
     titles = {"first": "first install, big payload (s)", "second": "second run over the tree (s)",
               "tiny": "first install, tiny payload (s)", "memory": "peak memory, big (MiB)"}
     for key in ("first", "second", "tiny", "memory"):
         o, n, f = (statistics.median(samples[w][key]) for w in ("ours", "nsis", "files"))
-        goal = goals[key] + (f" ({o - n:+.2f} s)" if key == "tiny" else "")
-        print(f"{titles[key]:34} {o:9.2f} {n:9.2f} {o / n:10.2f}   {goal:16} {f:17.2f}")
+        pairs = list(zip(samples["ours"][key], samples["nsis"][key]))
+        if key == "tiny":
+            paired = f"{statistics.median(a - b for a, b in pairs):+8.2f}"
+            goal = goals[key] + f" ({o - n:+.2f} s)"
+        else:
+            paired = f"{statistics.median(a / b for a, b in pairs):8.2f}"
+            goal = goals[key]
+        print(f"{titles[key]:34} {o:9.2f} {n:9.2f} {o / n:10.2f} {paired}   {goal:16} {f:17.2f}")
+    print()
+    print("every round (ours / NSIS / NSIS, files only):")
+    for key in ("first", "second", "tiny"):
+        rounds = "  ".join(f"{a:.2f}/{b:.2f}/{c:.2f}" for a, b, c in
+                           zip(samples["ours"][key], samples["nsis"][key], samples["files"][key]))
+        print(f"  {key:8} {rounds}")
     if phases:
         print()
         print("where the second run of ours went (round 1, from its install log; seconds):")
