@@ -131,14 +131,9 @@ void RunInstallation(InstallContext& context)
     // data files made and held here are read ahead: nobody else can change
     // them before the extraction.
     EntryVerifier verifier;
-    {
-        ContainerIndex setupEntries, systemEntries;
-        if (held.setupData.IsOpen())
-            setupEntries = context.setupIndex;
-        if (held.systemData.IsOpen())
-            systemEntries = context.systemIndex;
-        verifier.Start(setupEntries, systemEntries);
-    }
+    const ContainerIndex none;
+    verifier.Start(held.setupData.IsOpen() ? context.setupIndex : none,
+                   held.systemData.IsOpen() ? context.systemIndex : none);
 
     // 5.
     LogStep(5, "status: closing programs");

@@ -1,6 +1,7 @@
 #include "entry.h"
 
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "entry_verifier.h"
@@ -78,24 +79,24 @@ EntryCheck CheckAndCompare(const ContainerEntry& entry, EntryWorkspace& workspac
     uint8_t* content = workspace.Content();
     uint8_t* targetBytes = target ? workspace.Target() : nullptr;
     EntryBytes bytes;
-    Sm3Hasher hasher;
-    if ((!known && !hasher.Ok()) || !content || (target && !targetBytes) || !bytes.Open(entry, workspace))
+    std::unique_ptr<Sm3Hasher> hasher(known ? nullptr : new (std::nothrow) Sm3Hasher);
+    if ((!known && !(hasher && hasher->Ok())) || !content || (target && !targetBytes) || !bytes.Open(entry, workspace))
         return EntryCheck::Unreadable;
     const size_t size = static_cast<size_t>(entry.size);
     for (size_t done = 0; done < size;) {
         const size_t want = ChunkAt(done, size);
         if (!bytes.Read(content, want))
             return EntryCheck::Unreadable;
-        if (!known)
-            hasher.Update(content, want);
+        if (hasher)
+            hasher->Update(content, want);
         if (sameAsTarget)
             sameAsTarget = target->Read(targetBytes, want) == want && std::memcmp(targetBytes, content, want) == 0;
         done += want;
     }
-    if (known)
+    if (!hasher)
         return EntryCheck::Ok;
     uint8_t digest[kSm3Size];
-    hasher.Final(digest);
+    hasher->Final(digest);
     return std::memcmp(digest, entry.digest, kSm3Size) == 0 ? EntryCheck::Ok : EntryCheck::Mismatch;
 }
 

@@ -35,12 +35,10 @@ public:
         return true;
     }
 
-    // The kept path, or the one read from the opened process, then kept. A
-    // path that cannot be read is not kept: the next call tries again.
+    // Reads the path from the opened process and keeps it. A path that
+    // cannot be read is not kept: the next call tries again.
     bool Read(const ProcessEntry& process, HANDLE opened, std::string& path)
     {
-        if (Known(process, path))
-            return true;
         if (!ReadMainProgramPath(opened, path))
             return false;
         std::lock_guard<std::mutex> guard(lock_);
@@ -86,12 +84,13 @@ int KillProcessByName(const std::string& imageName)
     for (const ProcessEntry& entry : TakeTimedProcessSnapshot()) {
         // A process known not to match needs no handle.
         std::string path;
-        if (paths.Known(entry, path) && !(StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path)))
+        const bool known = paths.Known(entry, path);
+        if (known && !(StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path)))
             continue;
         ProcessHandle process(kTerminateAccess, entry.pid);
         if (!process)
             continue;
-        if (!paths.Read(entry, process.Get(), path) || !StartsWithAsciiLetter(path))
+        if ((!known && !paths.Read(entry, process.Get(), path)) || !StartsWithAsciiLetter(path))
             continue;
         if (!imageName.empty() && ImageNameMatches(imageName, path)) {
             BOOL stopped = ::TerminateProcess(process.Get(), 0);

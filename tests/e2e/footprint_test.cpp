@@ -197,13 +197,7 @@ TEST_F(Footprint, UnwritableLogChangesNothing)
     ASSERT_TRUE(CreateDirectoryW(footprint::InstallLogPath().c_str(), nullptr));
     ASSERT_TRUE(PlaceFile(footprint::InstallLogPath() + L"\\inside.txt"));
 
-    ui::Process silent;
-    ASSERT_TRUE(silent.Start(SetupProgram(), L"-s"));
-    setup::RunRecord run = setup::WatchUntilExit(silent, kInstallTimeout, nullptr);
-    ASSERT_TRUE(run.exited);
-    EXPECT_EQ(0u, run.exitCode);
-    EXPECT_TRUE(run.boxes.empty());
-    EXPECT_EQ("", WaitForFinishActions());
+    ASSERT_NO_FATAL_FAILURE(InstallSilently());
     ExpectInstalledState(places);
     EXPECT_TRUE(setup::FileExists(footprint::InstallLogPath() + L"\\inside.txt"));
 }

@@ -24,20 +24,7 @@ InstallState ReadInstallState()
     return state;
 }
 
-class Reinstall : public SetupScenario {
-protected:
-    void RunSilently()
-    {
-        setup::ClearJournal();
-        ui::Process run;
-        ASSERT_TRUE(run.Start(SetupProgram(), L"-s"));
-        setup::RunRecord record = setup::WatchUntilExit(run, kInstallTimeout, nullptr);
-        ASSERT_TRUE(record.exited);
-        EXPECT_EQ(0u, record.exitCode);
-        EXPECT_TRUE(record.boxes.empty());
-        EXPECT_EQ("", WaitForFinishActions());
-    }
-};
+class Reinstall : public SetupScenario {};
 
 std::wstring ValueInAnyView(const setup::RegistrySnapshot& keys, const std::wstring& name)
 {
@@ -60,7 +47,7 @@ bool JournalHas(const std::wstring& program, const std::wstring& commandLine)
 TEST_F(Reinstall, SecondRunRemovesWhatTheFirstLeftAndEndsTheSame)
 {
     const std::wstring folder = setup::InstallFolder();
-    RunSilently();
+    InstallSilently();
     const InstallState first = ReadInstallState();
     ASSERT_FALSE(first.files.empty());
     // The variants of this platform imported, the controls registered.
@@ -70,7 +57,7 @@ TEST_F(Reinstall, SecondRunRemovesWhatTheFirstLeftAndEndsTheSame)
     // Something the first installation did not bring, left in its folder.
     ASSERT_TRUE(PlaceFile(folder + L"留下的.txt"));
 
-    RunSilently();
+    InstallSilently();
     const InstallState second = ReadInstallState();
 
     EXPECT_FALSE(setup::FileExists(folder + L"留下的.txt"));

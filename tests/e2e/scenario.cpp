@@ -108,6 +108,18 @@ void SetupScenario::SetUp()
     setup::DeleteTemporaryPayload();
 }
 
+void SetupScenario::InstallSilently()
+{
+    setup::ClearJournal();
+    ui::Process run;
+    ASSERT_TRUE(run.Start(SetupProgram(), L"-s"));
+    setup::RunRecord record = setup::WatchUntilExit(run, kInstallTimeout, nullptr);
+    ASSERT_TRUE(record.exited);
+    EXPECT_EQ(0u, record.exitCode);
+    EXPECT_TRUE(record.boxes.empty());
+    EXPECT_EQ("", WaitForFinishActions());
+}
+
 HWND SetupScenario::StartWindowed(const std::wstring& arguments, const std::wstring& program)
 {
     if (!installer.Start(program.empty() ? SetupProgram() : program, arguments))

@@ -51,6 +51,9 @@ protected:
     // Expects the installer to end within the time-out with exit code 0 (a
     // crash ends it with its exception code).
     void ExpectEnds(DWORD timeoutMs = kEndTimeout);
+    // Clears the journal, runs the installer with -s to its end and expects
+    // exit code 0, no message box and the finish actions done.
+    void InstallSilently();
 
     ui::Process installer;
 };
