@@ -15,7 +15,11 @@ constexpr const char kPdfClient[] = "VOSKPdfClient.exe";
 constexpr const char kUserChoiceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
 }  // namespace
 
+const char DocumentFileType[] = "TolvaneKelm.PdfDocument";
+
 const AssociationRow FileAssociations[] = {
+    {DocumentFileType, "TolvaneKelm.PdfDocument\\DefaultIcon", "VOSKPdfClient.exe,0", false},
+    {DocumentFileType, "TolvaneKelm.PdfDocument\\shell\\open\\command", "VOSKPdfClient.exe \"%1\"", true},
     {".pdf", ".pdf\\DefaultIcon", "VOSKPdfClient.exe,0", false},
     {".pdf", ".pdf\\shell\\open\\command", "VOSKPdfClient.exe \"%1\"", true},
     {".edc", ".edc\\DefaultIcon", "VOSKPdfClient.exe,0", false},
@@ -23,23 +27,33 @@ const AssociationRow FileAssociations[] = {
 };
 const size_t FileAssociationsSize = sizeof FileAssociations / sizeof FileAssociations[0];
 
+namespace {
+void WriteRowsOf(const char* type, const std::string& installFolder)
+{
+    for (const AssociationRow& row : FileAssociations) {
+        if (std::strcmp(row.type, type) != 0)
+            continue;
+        const std::string data = row.quoteProgram ? QuotedProgramCommand(installFolder, row.dataAfterFolder)
+                                                  : installFolder + row.dataAfterFolder;
+        WriteRegistryString(HKEY_CLASSES_ROOT, row.key, nullptr, data);
+    }
+}
+}  // namespace
+
 void WriteFileAssociations(const std::string& installFolder)
 {
     if (!::PathFileExistsA((installFolder + "\\" + kPdfClient).c_str())) {
         LogLine("file associations passed over: no %s", kPdfClient);
         return;
     }
+    WriteRowsOf(DocumentFileType, installFolder);
     for (const char* type : {".pdf", ".edc"}) {
         const std::string choice = std::string(kUserChoiceKey) + type;
         DeleteRegistryTree(HKEY_CURRENT_USER, choice.c_str());
         LogLine("registry key deleted with its sub keys: HKEY_CURRENT_USER\\%s", choice.c_str());
-        for (const AssociationRow& row : FileAssociations) {
-            if (std::strcmp(row.type, type) != 0)
-                continue;
-            const std::string data = row.quoteProgram ? QuotedProgramCommand(installFolder, row.dataAfterFolder)
-                                                      : installFolder + row.dataAfterFolder;
-            WriteRegistryString(HKEY_CLASSES_ROOT, row.key, nullptr, data);
-        }
+        WriteRowsOf(type, installFolder);
+        // Another program's type named here would keep the open verb.
+        WriteRegistryString(HKEY_CLASSES_ROOT, type, nullptr, DocumentFileType);
     }
     ::SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
     LogLine("shell told that the file associations changed");

@@ -81,14 +81,23 @@ TEST(FileAssociations, OpenWithTheClientAndTheUsersChoiceIsGone)
         SetValue(HKEY_CURRENT_USER, kFileExts + type + "\\UserChoice", "Progid", "OtherReader.pdf");
         SetValue(HKEY_CURRENT_USER, kFileExts + type + "\\OpenWithList\\a\\b", "MRUList", "a");
         SetValue(HKEY_CLASSES_ROOT, std::string(type) + "\\shell\\open\\command", nullptr, "other.exe \"%1\"");
+        // ... and the extension named another program's file type.
+        SetValue(HKEY_CLASSES_ROOT, type, nullptr, "OtherReader.pdf");
     }
     AssociationWatch watch;
 
     WriteFileAssociations(install);
 
+    // The shell takes the open verb from the type the extension names.
+    const std::string documentType = "TolvaneKelm.PdfDocument";
+    EXPECT_EQ(install + "VOSKPdfClient.exe,0", ReadValue(HKEY_CLASSES_ROOT, documentType + "\\DefaultIcon", nullptr).text);
+    EXPECT_EQ("\"" + install + "VOSKPdfClient.exe\" \"%1\"",
+              ReadValue(HKEY_CLASSES_ROOT, documentType + "\\shell\\open\\command", nullptr).text);
+
     for (const char* type : {".pdf", ".edc"}) {
         SCOPED_TRACE(type);
         EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kFileExts + type));
+        EXPECT_EQ(documentType, ReadValue(HKEY_CLASSES_ROOT, type, nullptr).text);
         StoredValue icon = ReadValue(HKEY_CLASSES_ROOT, std::string(type) + "\\DefaultIcon", nullptr);
         EXPECT_EQ(install + "VOSKPdfClient.exe,0", icon.text);
         StoredValue open = ReadValue(HKEY_CLASSES_ROOT, std::string(type) + "\\shell\\open\\command", nullptr);
