@@ -56,5 +56,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
     // The program's life is the setup window's loop, which InitInstance runs.
     theApp.InitInstance();
     std::fflush(stdout);
-    return 0;
+    return static_cast<int>(theApp.m_nExitCode);
 }

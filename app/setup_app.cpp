@@ -1,6 +1,7 @@
 #include "setup_app.h"
 
 #include "command_line.h"
+#include "install/exit_codes.h"
 #include "setup_dlg.h"
 #include "win/install_log.h"
 #include "win/shell_folder.h"
@@ -23,10 +24,12 @@ BOOL COstrinSetupApp::InitInstance()
 
     // One installer at a time. The handle stays open until the process ends.
     HANDLE mutex = ::CreateMutexA(nullptr, FALSE, "TOLVANESETUP");
-    if (!mutex)
-        return FALSE;
-    if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        ::CloseHandle(mutex);
+    // A second installer ends at once and says so; it leaves the first one's
+    // log alone.
+    if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        if (mutex)
+            ::CloseHandle(mutex);
+        m_nExitCode = kExitAlreadyRunning;
         return FALSE;
     }
 
@@ -39,6 +42,8 @@ BOOL COstrinSetupApp::InitInstance()
     if (flags.silent)
         dlg.ShowWindow(SW_HIDE);
     dlg.RunModalLoop(0);
+    m_nExitCode = dlg.ExitCode();
+    LogExitCode(m_nExitCode);
     dlg.DestroyWindow();
     m_pMainWnd = nullptr;
     return FALSE;

@@ -10,4 +10,7 @@ public:
 
     // Runs the whole program and returns FALSE, so that it ends afterwards.
     BOOL InitInstance() override;
+
+    // The program's exit code (SetupExitCode) once InitInstance returned.
+    unsigned m_nExitCode = 0;
 };

@@ -1,5 +1,6 @@
 #include "setup_dlg.h"
 
+#include "install/exit_codes.h"
 #include "install/install_worker.h"
 #include "res/resource.h"
 #include "sysint/product_shortcuts.h"
@@ -159,9 +160,10 @@ int COstrinSetupDlg::ShowMessage(const char* text, const char* caption, UINT typ
     return answer;
 }
 
-void COstrinSetupDlg::Finish(const std::string& installFolder)
+void COstrinSetupDlg::Finish(const std::string& installFolder, unsigned exitCode)
 {
     m_strInstallFolder = installFolder;
+    m_nExitCode = exitCode;
     SetWindowState(Finished);
 }
 
@@ -172,6 +174,7 @@ void COstrinSetupDlg::EndProgram(UINT exitCode)
     // normal exit would then wait for.
     if (m_bSilent)
         RemoveTrayIcon();
+    LogExitCode(exitCode);
     std::fflush(stdout);
     ::TerminateProcess(::GetCurrentProcess(), exitCode);
 }
@@ -249,8 +252,9 @@ void COstrinSetupDlg::OnCancelOrFinish()
     // The worker stops with the whole program, wherever it is.
     if (m_hWorker) {
         LogLine("cancelled during the installation: the program ends at once");
-        EndProgram(0);
+        EndProgram(kExitUserCancelled);
     }
+    m_nExitCode = kExitUserCancelled;
     OnOK();
 }
 

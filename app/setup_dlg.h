@@ -25,13 +25,16 @@ public:
     COstrinSetupDlg(bool silent, bool fix);
     ~COstrinSetupDlg() override;
 
+    // The program's exit code once the window's loop has ended.
+    unsigned ExitCode() const { return m_nExitCode; }
+
     // The worker's reports. From the worker each is a message sent to the
     // window's thread, which waits for it to be handled.
     void SetStatus(const char* text) override;
     void SetProgress(int n) override;
     void ShowSetupWindow(bool show) override;
     int ShowMessage(const char* text, const char* caption, UINT type) override;
-    void Finish(const std::string& installFolder) override;
+    void Finish(const std::string& installFolder, unsigned exitCode) override;
     // Removes the notification icon and ends the process at once: nothing
     // waits for the worker or for anything it may hold.
     void EndProgram(UINT exitCode) override;
@@ -70,6 +73,7 @@ private:
     std::string m_strSystemDataPath;
     // Set by the worker just before it switches the window to Finished.
     std::string m_strInstallFolder;
+    std::atomic<unsigned> m_nExitCode{0};
     CEdit m_status;
     CButton m_runNow;
     bool m_bSilent;

@@ -1,5 +1,7 @@
 #include "extraction_window.h"
 
+#include "exit_codes.h"
+
 #include "proc/close_lock_holders.h"
 
 void SetupExtractionWindow::SetProgress(int position)
@@ -21,5 +23,5 @@ bool SetupExtractionWindow::AskIgnoreUnwritable(const std::string& target)
 void SetupExtractionWindow::FailFolderAccess()
 {
     reporter_.ShowMessage("目录访问失败!请使用管理员权限运行本程序", "错误", MB_OK | MB_ICONERROR);
-    reporter_.EndProgram(0);
+    reporter_.EndProgram(kExitFolderAccessFailed);
 }

@@ -32,9 +32,10 @@ public:
     // program's name. Returns the button chosen.
     virtual int ShowMessage(const char* text, const char* caption, UINT type) = 0;
     // The installation is done: the window takes the installation folder and
-    // switches to its finished state (in the unattended modes it then runs the
-    // finish actions and ends the program).
-    virtual void Finish(const std::string& installFolder) = 0;
+    // the program's exit code (SetupExitCode) and switches to its finished
+    // state (in the unattended modes it then runs the finish actions and ends
+    // the program).
+    virtual void Finish(const std::string& installFolder, unsigned exitCode) = 0;
     // Ends the program at once with exitCode, whatever the worker holds. Does
     // not return in the installer.
     virtual void EndProgram(UINT exitCode) = 0;
@@ -62,4 +63,7 @@ struct InstallContext {
     // The main programs of the lock holders closed before the extraction:
     // those of the installation folder first, then those of the system folder.
     std::vector<std::string> closedPrograms;
+    // What went wrong on the way, for the exit code.
+    bool payloadDamaged = false;
+    size_t failedEntries = 0;
 };

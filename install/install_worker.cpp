@@ -6,6 +6,7 @@
 #include "cleanup/removal.h"
 #include "close_programs.h"
 #include "dotnet_prerequisite.h"
+#include "exit_codes.h"
 #include "extraction_window.h"
 #include "file_associations.h"
 #include "install_folder.h"
@@ -86,9 +87,19 @@ bool AnyBrowserRunning()
 }
 
 // No caption of its own: the box shows the program's name.
-void ShowCorruption(InstallReporter& reporter, int code)
+void ShowCorruption(InstallContext& context, int code)
 {
-    reporter.ShowMessage(CorruptionMessage(code).c_str(), nullptr, MB_OK | MB_ICONERROR);
+    context.payloadDamaged = true;
+    context.reporter.ShowMessage(CorruptionMessage(code).c_str(), nullptr, MB_OK | MB_ICONERROR);
+}
+
+SetupExitCode ExitCodeOf(const InstallContext& context)
+{
+    if (context.payloadDamaged)
+        return kExitPayloadDamaged;
+    if (context.failedEntries > 0)
+        return kExitEntriesNotWritten;
+    return kExitCompleted;
 }
 
 void LogStep(int number, const char* what)
@@ -116,16 +127,16 @@ void RunInstallation(InstallContext& context)
     HeldPayloadFiles held;
     for (const PayloadResource& row : PayloadResources) {
         if (!UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, held.*row.held))
-            ShowCorruption(reporter, row.code);
+            ShowCorruption(context, row.code);
     }
 
     // 4. The indexes, only from files the installer made and holds: what
     // else may be found under those names is nobody's payload.
     LogStep(4, "index loading");
     if (!held.setupIndex.IsOpen() || !LoadContainerIndex(context.payload.setupIndex, context.setupIndex))
-        ShowCorruption(reporter, kSetupIndexDamaged);
+        ShowCorruption(context, kSetupIndexDamaged);
     if (!held.systemIndex.IsOpen() || !LoadContainerIndex(context.payload.systemIndex, context.systemIndex))
-        ShowCorruption(reporter, kSystemIndexDamaged);
+        ShowCorruption(context, kSystemIndexDamaged);
     // The entries are checked against their digests from here on, while the
     // steps up to the extraction mostly wait for other programs. Only the
     // data files made and held here are read ahead: nobody else can change
@@ -191,8 +202,8 @@ void RunInstallation(InstallContext& context)
     reporter.SetStatus("正在解压文件");
     {
         SetupExtractionWindow extraction(reporter);
-        ExtractContainers(context.installFolder, context.systemFolder, extraction, context.setupIndex,
-                          context.systemIndex, &verifier);
+        context.failedEntries = ExtractContainers(context.installFolder, context.systemFolder, extraction,
+                                                  context.setupIndex, context.systemIndex, &verifier);
     }
     // The temporary payload files are not needed any more: closing removes them.
     verifier.Stop();
@@ -300,7 +311,7 @@ void RunInstallation(InstallContext& context)
 
     // 40. In the unattended modes this also runs the finish actions and ends the program.
     LogStep(40, "finished");
-    reporter.Finish(context.installFolder);
+    reporter.Finish(context.installFolder, ExitCodeOf(context));
 }
 
 DWORD WINAPI InstallWorker(LPVOID parameter)

@@ -8,8 +8,9 @@
 
 namespace {
 
-// Writes the entry until it is written or passed over.
-void WriteWithRetries(const std::string& name, const std::string& folder, ContainerIndex& index,
+// Writes the entry until it is written or passed over. False when the
+// entry's own bytes failed (the target stays as it was).
+bool WriteWithRetries(const std::string& name, const std::string& folder, ContainerIndex& index,
                       const std::string& target, ExtractionWindow& window, EntryWorkspace& workspace)
 {
     int retries = 0;
@@ -17,18 +18,18 @@ void WriteWithRetries(const std::string& name, const std::string& folder, Contai
         const WriteOutcome outcome = WriteEntry(name, index, target, workspace).outcome;
         if (outcome == WriteOutcome::Written || outcome == WriteOutcome::Unchanged) {
             LogLine("file %s: %s", outcome == WriteOutcome::Written ? "written" : "unchanged", target.c_str());
-            return;
+            return true;
         }
         // The entry's own bytes could not be read or failed their check: that
         // has been reported, and no retry can help. The target stays as it was.
         if (outcome == WriteOutcome::Unreadable || outcome == WriteOutcome::Damaged ||
             outcome == WriteOutcome::Missing) {
             LogLine("file failed: %s, the payload entry cannot be read or is damaged", target.c_str());
-            return;
+            return false;
         }
         if (MatchesSharedRuntimeFiles(target)) {
             LogLine("file passed over: %s, a shared runtime file that cannot be written", target.c_str());
-            return;
+            return true;
         }
         if (retries < kLockHolderRetries && window.CloseLockHolders(folder, index)) {
             ++retries;
@@ -36,7 +37,7 @@ void WriteWithRetries(const std::string& name, const std::string& folder, Contai
         }
         if (window.AskIgnoreUnwritable(target)) {
             LogLine("file passed over: %s, it cannot be written", target.c_str());
-            return;
+            return true;
         }
         // No: try again, with the lock holders closed again first.
         retries = 0;
@@ -52,6 +53,8 @@ struct Walk {
     std::string madeFolder;
     // The target folder while it is known to be the current folder.
     std::string currentFolder;
+    // Entries whose own bytes failed: never written.
+    size_t failedEntries = 0;
 };
 
 // The folder part of rel, its last separator included ("" for a bare name).
@@ -84,6 +87,7 @@ bool ExtractEntry(const std::string& folder, ContainerIndex& index, Walk& walk)
     if (!EntryRelativePath(name, rel)) {
         // A name that would leave the target folder is damage, like a failed check.
         CurrentPayloadReporter().EntryError(name);
+        ++walk.failedEntries;
         return true;
     }
     const std::string target = folder + rel;
@@ -94,7 +98,8 @@ bool ExtractEntry(const std::string& folder, ContainerIndex& index, Walk& walk)
         walk.currentFolder.clear();
         walk.madeFolder = MakeDirsAlongPath(rel) ? folderPart : std::string();
     }
-    WriteWithRetries(name, folder, index, target, window, walk.workspace);
+    if (!WriteWithRetries(name, folder, index, target, window, walk.workspace))
+        ++walk.failedEntries;
     return true;
 }
 
@@ -125,27 +130,28 @@ bool ExtractAll(const std::string& folder, ContainerIndex& index, Walk& walk, Pr
 
 }  // namespace
 
-void ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
-                       ContainerIndex& setupIndex, ContainerIndex& systemIndex)
+size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
+                         ContainerIndex& setupIndex, ContainerIndex& systemIndex)
 {
-    ExtractContainers(installFolder, systemFolder, window, setupIndex, systemIndex, nullptr);
+    return ExtractContainers(installFolder, systemFolder, window, setupIndex, systemIndex, nullptr);
 }
 
-void ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
-                       ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier)
+size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
+                         ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier)
 {
     ProgressCounter progress(window, setupIndex.Size() + systemIndex.Size());
     Walk walk{window, {}, {}, {}};
     walk.workspace.UseVerifier(verifier);
     if (!ExtractAll(installFolder, setupIndex, walk, progress))
-        return;
+        return walk.failedEntries;
     if (!ChangeFolder(systemFolder)) {
         window.FailFolderAccess();
-        return;
+        return walk.failedEntries;
     }
     if (!ExtractAll(systemFolder, systemIndex, walk, progress))
-        return;
+        return walk.failedEntries;
 #ifdef _WIN32
     MarkRuntimeFilesReadOnly(systemFolder);
 #endif
+    return walk.failedEntries;
 }

@@ -34,16 +34,20 @@ constexpr int kLockHolderRetries = 3;
 // (both ending with "\"), in key order, using the indexes' cursors. After
 // every entry the progress is (50 × done) ÷ total. On Windows before Vista the
 // shared runtime libraries in the system folder are then made read-only.
-// Changes the current directory.
-void ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
-                       ContainerIndex& setupIndex, ContainerIndex& systemIndex);
+// Changes the current directory. Returns the number of entries whose own
+// bytes failed (unreadable, damaged, or a name that leaves the folder): those
+// were reported and not written. Entries passed over because their target
+// could not be written, as the user or the shared runtime rule allowed, are
+// not counted.
+size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
+                         ContainerIndex& setupIndex, ContainerIndex& systemIndex);
 
 class EntryVerifier;
 
 // The same, taking the verdicts of verifier (started on both indexes) for the
 // entries it checks instead of hashing them again.
-void ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
-                       ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier);
+size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
+                         ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier);
 
 // Makes and enters each folder along path (relative to the current
 // directory; "\" and "/" both separate, empty components are skipped, the part

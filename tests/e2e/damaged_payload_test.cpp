@@ -201,7 +201,7 @@ protected:
                 return IDOK;
             });
             EXPECT_TRUE(run.exited);
-            EXPECT_EQ(0u, run.exitCode);
+            EXPECT_EQ(kExitPayloadDamaged, run.exitCode);
             EXPECT_EQ(damage.codes.size(), next);
             return;
         }
@@ -241,7 +241,7 @@ protected:
             EXPECT_TRUE(reported.empty());
         }
         ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
-        ExpectEnds();
+        ExpectEnds(kEndTimeout, kExitPayloadDamaged);
     }
 };
 
@@ -293,7 +293,7 @@ TEST_F(DamagedPayload, CancelWhileTheExtractionWaitsEndsAtOnce)
         kStateTimeout));
     EXPECT_EQ(L"您确定要取消安装吗?", question.text);
     ASSERT_TRUE(ui::AnswerMessageBox(question, IDYES));
-    ExpectEnds();
+    ExpectEnds(kEndTimeout, kExitUserCancelled);
     for (const setup::JournalLine& line : setup::ReadJournal())
         EXPECT_NE(L"NoRunGUI", line.commandLine) << ui::Utf8(line.program);
 }

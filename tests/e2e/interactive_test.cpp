@@ -90,7 +90,7 @@ TEST_F(Interactive, CancelBeforeInstallAsksNoKeepsYesEnds)
     EXPECT_EQ("", setup::DifferencesFrom(window, State::Ready));
 
     CancelWithAnswer(window, IDYES);
-    ExpectEnds();
+    ExpectEnds(kEndTimeout, kExitUserCancelled);
     // Nothing was started: no payload unpacked, no installation folder.
     for (const wchar_t* name : setup::kPayloadFiles)
         EXPECT_FALSE(setup::FileExists(setup::TempFolder() + name)) << ui::Utf8(name);
@@ -105,7 +105,7 @@ TEST_F(Interactive, CancelDuringInstallationEndsAtOnce)
     ASSERT_EQ("", setup::WaitForState(installer, window, State::Installing, kStateTimeout));
 
     CancelWithAnswer(window, IDYES);
-    ExpectEnds();
+    ExpectEnds(kEndTimeout, kExitUserCancelled);
     // The finish actions never ran: the client was not started.
     for (const setup::JournalLine& line : setup::ReadJournal())
         EXPECT_NE(L"NoRunGUI", line.commandLine) << ui::Utf8(line.program);
@@ -134,7 +134,7 @@ TEST_F(Interactive, CancelDuringALongProgramWaitEndsAtOnce)
     // The worker is waiting for it; Cancel with Yes does not.
     const DWORD start = GetTickCount();
     CancelWithAnswer(window, IDYES);
-    ExpectEnds(5000);
+    ExpectEnds(5000, kExitUserCancelled);
     EXPECT_LT(GetTickCount() - start, 5000u);
     // The runtime installer was neither waited for nor stopped.
     EXPECT_TRUE(ProcessRuns(L"vcredist_x86.exe"));

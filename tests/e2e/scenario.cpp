@@ -138,11 +138,11 @@ void SetupScenario::CancelWithAnswer(HWND window, int answer)
     ASSERT_TRUE(ui::AnswerMessageBox(box, answer));
 }
 
-void SetupScenario::ExpectEnds(DWORD timeoutMs)
+void SetupScenario::ExpectEnds(DWORD timeoutMs, DWORD expectedExitCode)
 {
     DWORD exitCode = 0;
     ASSERT_TRUE(installer.WaitForExit(timeoutMs, &exitCode)) << "the installer still runs";
-    EXPECT_EQ(0u, exitCode) << "exit code 0x" << std::hex << exitCode;
+    EXPECT_EQ(expectedExitCode, exitCode) << "exit code 0x" << std::hex << exitCode;
 }
 
 }  // namespace e2e

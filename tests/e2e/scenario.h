@@ -14,6 +14,14 @@
 
 namespace e2e {
 
+// The installer's exit codes, as README documents them for deployment tools.
+constexpr DWORD kExitCompleted = 0;
+constexpr DWORD kExitFolderAccessFailed = 5;
+constexpr DWORD kExitUserCancelled = 1602;
+constexpr DWORD kExitEntriesNotWritten = 1603;
+constexpr DWORD kExitAlreadyRunning = 1618;
+constexpr DWORD kExitPayloadDamaged = 1620;
+
 // Bounds of the waits (polled, never slept through).
 constexpr DWORD kWindowTimeout = 30000;    // first window of a fresh process
 constexpr DWORD kStateTimeout = 10000;     // a state that follows a click at once
@@ -48,9 +56,9 @@ protected:
     HWND StartWindowed(const std::wstring& arguments = L"", const std::wstring& program = L"");
     // Clicks Cancel, expects the question and answers it.
     void CancelWithAnswer(HWND window, int answer);
-    // Expects the installer to end within the time-out with exit code 0 (a
+    // Expects the installer to end within the time-out with the exit code (a
     // crash ends it with its exception code).
-    void ExpectEnds(DWORD timeoutMs = kEndTimeout);
+    void ExpectEnds(DWORD timeoutMs = kEndTimeout, DWORD expectedExitCode = kExitCompleted);
     // Clears the journal, runs the installer with -s to its end and expects
     // exit code 0, no message box and the finish actions done.
     void InstallSilently();

@@ -106,13 +106,55 @@ TEST_F(Unattended, SecondInstanceEndsAtOnceWithoutWindow)
         EXPECT_FALSE(windowSeen);
         DWORD exitCode = 1;
         EXPECT_TRUE(second.WaitForExit(0, &exitCode));
-        EXPECT_EQ(0u, exitCode);
+        EXPECT_EQ(kExitAlreadyRunning, exitCode);
     }
     // The first one is untouched.
     EXPECT_TRUE(installer.Running());
     EXPECT_EQ("", setup::DifferencesFrom(window, State::Ready));
     CancelWithAnswer(window, IDYES);
-    ExpectEnds();
+    ExpectEnds(kEndTimeout, kExitUserCancelled);
+}
+
+// The exit code tells a deployment tool how a silent run ended, and the
+// install log's last line says the same.
+TEST_F(Unattended, SilentRunsTellTheirOutcomeInTheExitCode)
+{
+    const std::wstring log = setup::TempFolder() + L"TolvaneSetup.log";
+    auto lastLogLine = [&] {
+        std::string text;
+        if (FILE* file = _wfopen(log.c_str(), L"rb")) {
+            char buffer[4096];
+            size_t n;
+            while ((n = fread(buffer, 1, sizeof buffer, file)) > 0)
+                text.append(buffer, n);
+            fclose(file);
+        }
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        return text.substr(text.find_last_of('\n') + 1);
+    };
+
+    // The installation folder cannot be made: a file stands in its place.
+    std::wstring folder = setup::InstallFolder();
+    folder.pop_back();
+    ASSERT_TRUE(PlaceFile(folder));
+    ui::Process run;
+    ASSERT_TRUE(run.Start(SetupProgram(), L"-s"));
+    std::vector<std::wstring> boxes;
+    setup::RunRecord record = setup::WatchUntilExit(run, kInstallTimeout, [&](const ui::MessageBoxInfo& box) {
+        boxes.push_back(box.text);
+        return IDOK;
+    });
+    EXPECT_TRUE(record.exited);
+    EXPECT_EQ(kExitFolderAccessFailed, record.exitCode);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"目录访问失败!请使用管理员权限运行本程序", boxes[0]);
+    EXPECT_NE(std::string::npos, lastLogLine().find("exit code 5: ")) << lastLogLine();
+
+    // Without it, a complete run.
+    ASSERT_TRUE(DeleteFileW(folder.c_str()));
+    InstallSilently();
+    EXPECT_NE(std::string::npos, lastLogLine().find("exit code 0: ")) << lastLogLine();
 }
 
 TEST_F(Unattended, OtherCommandLinesRunInteractively)
@@ -125,7 +167,7 @@ TEST_F(Unattended, OtherCommandLinesRunInteractively)
         // No installation starts by itself.
         EXPECT_FALSE(ui::WaitFor([&] { return setup::ReadState(window) != State::Ready; }, 300));
         CancelWithAnswer(window, IDYES);
-        ExpectEnds();
+        ExpectEnds(kEndTimeout, kExitUserCancelled);
     }
 }
 

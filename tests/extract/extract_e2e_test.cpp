@@ -316,7 +316,7 @@ TEST_F(ExtractE2eTest, AnInstallationFolderThatCannotBeEnteredEndsTheProcessAfte
     EXPECT_EQ(GetDlgItem(boxes[0].window, IDNO), nullptr);
     EXPECT_TRUE(ui::AnswerMessageBox(boxes[0], IDOK));
     ASSERT_TRUE(child.WaitForExit(kBoxWaitMs));
-    EXPECT_EQ(child.ExitCode(), 0u);
+    EXPECT_EQ(child.ExitCode(), 5u) << "ERROR_ACCESS_DENIED, the folder failure's exit code";
     EXPECT_EQ(ReadBytes(system_ + "w.txt"), "<missing>");
 }
 

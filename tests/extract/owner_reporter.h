@@ -21,7 +21,7 @@ public:
     {
         return ::MessageBoxA(owner_, text, caption ? caption : "TolvaneSetup", type);
     }
-    void Finish(const std::string&) override {}
+    void Finish(const std::string&, unsigned) override {}
     void EndProgram(UINT exitCode) override { ::TerminateProcess(::GetCurrentProcess(), exitCode); }
 
     std::vector<std::string> statuses;

@@ -19,7 +19,7 @@ public:
     void SetProgress(int) override {}
     void ShowSetupWindow(bool) override {}
     int ShowMessage(const char*, const char*, UINT) override { return IDOK; }
-    void Finish(const std::string&) override {}
+    void Finish(const std::string&, unsigned) override {}
     void EndProgram(UINT) override {}
 };
 
