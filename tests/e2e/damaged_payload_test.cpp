@@ -16,6 +16,7 @@ enum class Damage {
     Garbage,    // bytes that are no LZMA stream
     Removed,    // the resource is missing
     BadBanner,  // a valid stream of a file that is no container index
+    Tampered,   // the system container (index and data) replaced by one whose entry fails its check
 };
 
 struct DamageCase {
@@ -155,8 +156,15 @@ bool MakeDamagedCopy(const std::wstring& copy, const DamageCase& damage)
             r.data.assign(4096, '\x5a');
         else if (damage.damage == Damage::BadBanner)
             r.data = ReadWholeFile(BadIndexStream());
+        else if (damage.damage == Damage::Tampered)
+            r.data = ReadWholeFile(TamperedIndexStream());
         if (damage.damage == Damage::BadBanner && r.data.empty())
             return false;
+    }
+    if (damage.damage == Damage::Tampered) {
+        for (Resource& r : resources)
+            if (IsPayloadResource(r, damage.resourceId + 1))
+                r.data = ReadWholeFile(TamperedDataStream());
     }
     if (!found)
         return false;
@@ -244,6 +252,29 @@ protected:
         ExpectEnds(kEndTimeout, kExitPayloadDamaged);
     }
 };
+
+// Sound resources and indexes, one entry that fails its check: it is reported
+// by name and not written, the rest is installed, and the exit code says
+// that entries were not written.
+TEST_F(DamagedPayload, AnEntryThatFailsItsCheckIsReportedAndTheExitCodeSaysSo)
+{
+    const DamageCase damage = {"tampered entry, silent", 131, Damage::Tampered, true, {}, nullptr};
+    std::wstring copy = setup::TempFolder() + L"damaged\\TolvaneSetup.exe";
+    ASSERT_TRUE(MakeDamagedCopy(copy, damage));
+    ASSERT_TRUE(installer.Start(copy, L"-s"));
+    std::vector<ui::MessageBoxInfo> boxes;
+    setup::RunRecord run = setup::WatchUntilExit(installer, kInstallTimeout, [&](const ui::MessageBoxInfo& box) {
+        boxes.push_back(box);
+        return IDOK;
+    });
+    EXPECT_TRUE(run.exited);
+    EXPECT_EQ(kExitEntriesNotWritten, run.exitCode);
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ(L"QVA解压错误!", boxes[0].caption);
+    EXPECT_NE(std::wstring::npos, boxes[0].text.find(L"tampered.txt")) << ui::Utf8(boxes[0].text);
+    EXPECT_FALSE(setup::FileExists(setup::SystemFolderOnDisk() + L"tampered.txt"));
+    EXPECT_TRUE(setup::FileExists(setup::InstallFolder() + L"Tolvane.exe"));
+}
 
 TEST_F(DamagedPayload, ResourceBoxesCarryTheirCodesAndTheRunGoesOn)
 {

@@ -19,6 +19,16 @@ std::wstring StubLibrary()
     return ui::WindowsPathOfHost(TOLVANE_STUBCTL_DLL);
 }
 
+std::wstring TamperedIndexStream()
+{
+    return ui::WindowsPathOfHost(TOLVANE_TAMPERED_INDEX_STREAM);
+}
+
+std::wstring TamperedDataStream()
+{
+    return ui::WindowsPathOfHost(TOLVANE_TAMPERED_DATA_STREAM);
+}
+
 std::wstring BadIndexStream()
 {
     return ui::WindowsPathOfHost(TOLVANE_BAD_INDEX_STREAM);

@@ -33,6 +33,10 @@ std::wstring SetupProgram();
 std::wstring StubProgram();
 std::wstring StubLibrary();
 std::wstring BadIndexStream();
+// The streams of a system container whose one entry, "tampered.txt", fails
+// its check (its data was changed after packing).
+std::wstring TamperedIndexStream();
+std::wstring TamperedDataStream();
 
 // Copies a file; the target's folder is created.
 bool CopyTo(const std::wstring& source, const std::wstring& target);
