@@ -263,8 +263,11 @@ void COstrinSetupDlg::RunFinishActions()
     LogLine("finish actions: start the client %s, desktop shortcuts %s",
             m_runNow.GetCheck() == BST_CHECKED ? "yes" : "no", m_createShortcuts.GetCheck() == BST_CHECKED ? "yes" : "no");
     if (m_runNow.GetCheck() == BST_CHECKED) {
+        // By its full path: a bare name would be looked up along the search
+        // path, where a folder users can write may come first.
+        const std::string client = m_strInstallFolder + "Tolvane.exe";
         HINSTANCE result =
-            ::ShellExecuteA(nullptr, "open", "Tolvane.exe", "NoRunGUI", m_strInstallFolder.c_str(), SW_SHOWNORMAL);
+            ::ShellExecuteA(nullptr, "open", client.c_str(), "NoRunGUI", m_strInstallFolder.c_str(), SW_SHOWNORMAL);
         LogLine("program started: Tolvane.exe NoRunGUI in %s (result %d)", m_strInstallFolder.c_str(),
                 static_cast<int>(reinterpret_cast<INT_PTR>(result)));
     }

@@ -307,7 +307,7 @@ void RunInstallation(InstallContext& context)
 
     // 39.
     LogStep(39, "token service restart");
-    RestartTokenService(context.closedPrograms);
+    RestartTokenService(context.closedPrograms, context.installFolder);
 
     // 40. In the unattended modes this also runs the finish actions and ends the program.
     LogStep(40, "finished");

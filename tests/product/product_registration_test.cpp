@@ -196,6 +196,8 @@ bool WaitUntil(bool (*condition)(), DWORD timeoutMs)
     return true;
 }
 
+// Only the installation's own service is started again: a copy elsewhere
+// (a folder users can write) that held one of our libraries stays stopped.
 TEST(TokenService, StartedOncePerListingAfterItsEngineIsStopped)
 {
     UseFreshJournal();
@@ -203,7 +205,8 @@ TEST(TokenService, StartedOncePerListingAfterItsEngineIsStopped)
     const std::string service = folder + "KSecServ.exe";
     const std::string engine = folder + "KTPKIEgn.exe";
     const std::string client = folder + "Tolvane.exe";
-    for (const std::string& copy : {service, engine, client})
+    const std::string elsewhere = ScratchFolder("Public 别处") + "KSecServ.exe";
+    for (const std::string& copy : {service, engine, client, elsewhere})
         ASSERT_TRUE(::CopyFileA(StubProgram().c_str(), copy.c_str(), FALSE)) << copy;
 
     STARTUPINFOA startup = {};
@@ -217,7 +220,7 @@ TEST(TokenService, StartedOncePerListingAfterItsEngineIsStopped)
     ASSERT_EQ(1u, WaitForJournal(1, 10000).size());
     ASSERT_TRUE(IsProcessRunning("KTPKIEgn.exe"));
 
-    RestartTokenService({service, "", client, service});
+    RestartTokenService({service, "", client, elsewhere, service}, folder);
 
     EXPECT_TRUE(WaitUntil([] { return !IsProcessRunning("KTPKIEgn.exe"); }, 10000));
     std::vector<JournalEntry> journal = WaitForJournal(3, 10000);
@@ -226,6 +229,7 @@ TEST(TokenService, StartedOncePerListingAfterItsEngineIsStopped)
     int serviceStarts = 0;
     for (const JournalEntry& entry : journal) {
         EXPECT_EQ(std::wstring::npos, entry.program.find(L"Tolvane.exe")) << "the client stays stopped";
+        EXPECT_EQ(std::wstring::npos, entry.program.find(L"Public")) << "the copy elsewhere stays stopped";
         if (entry.program.find(L"KSecServ.exe") != std::wstring::npos) {
             ++serviceStarts;
             EXPECT_EQ(L"", entry.commandLine);
