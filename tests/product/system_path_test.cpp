@@ -1,13 +1,14 @@
-// The machine's search path and the reader of machine values.
+// The machine's search path.
 #include "support.h"
 
-#include "sysint/machine_string.h"
 #include "sysint/system_path.h"
 #include "win/reg_key.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <vector>
 
 namespace product_test {
 namespace {
@@ -45,99 +46,119 @@ private:
 };
 int BroadcastWatch::count_ = 0;
 
+// The search path as stored, in UTF-16 (names outside code page 936 too).
+struct WidePath {
+    bool present = false;
+    std::wstring text;
+    DWORD type = 0;
+    DWORD length = 0;
+};
+
+WidePath ReadWidePath()
+{
+    WidePath value;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", 0,
+                      KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return value;
+    std::vector<wchar_t> buffer(40000, L'\0');
+    DWORD bytes = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
+    if (RegQueryValueExW(key, L"Path", nullptr, &value.type, reinterpret_cast<BYTE*>(buffer.data()), &bytes) ==
+        ERROR_SUCCESS) {
+        value.present = true;
+        value.text = buffer.data();
+        value.length = bytes;
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+void StoreWidePath(const std::wstring* text, DWORD type)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                                             L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment", 0,
+                                             nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr));
+    if (text)
+        RegSetValueExW(key, L"Path", 0, type, reinterpret_cast<const BYTE*>(text->c_str()),
+                       static_cast<DWORD>((text->size() + 1) * sizeof(wchar_t)));
+    else
+        RegDeleteValueW(key, L"Path");
+    RegCloseKey(key);
+}
+
 class SystemSearchPath : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = ReadValue(HKEY_LOCAL_MACHINE, kSystemEnvironmentKey, kSearchPathValue);
-    }
+    void SetUp() override { saved_ = ReadWidePath(); }
     void TearDown() override
     {
         if (saved_.present)
-            Store(saved_.text, saved_.type);
-    }
-    static void Store(const std::string& text, DWORD type)
-    {
-        RegKey key;
-        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, kSystemEnvironmentKey));
-        ASSERT_EQ(ERROR_SUCCESS, key.SetString(kSearchPathValue, text, type));
-    }
-    static void Remove()
-    {
-        RegKey key;
-        ASSERT_EQ(ERROR_SUCCESS, key.Create(HKEY_LOCAL_MACHINE, kSystemEnvironmentKey));
-        key.DeleteValue(kSearchPathValue);
+            StoreWidePath(&saved_.text, saved_.type);
     }
 
 private:
-    StoredValue saved_;
+    WidePath saved_;
 };
 
-TEST_F(SystemSearchPath, AppendedOnceUnexpandedAndAlwaysBroadcast)
+TEST_F(SystemSearchPath, AppendedOnceAsAWholeEntryUnexpandedAndAlwaysBroadcast)
 {
     const std::string folder = "C:\\Program Files\\TolvaneKelm\\";
+    const std::wstring entry = L"C:\\Program Files\\TolvaneKelm";
+    // Characters that code page 936 cannot hold: kept exactly.
+    const std::wstring foreign = L"D:\\\u00f8\u0e01\u00e5";
     struct Case {
         const char* what;
-        const char* current;  // null: no value
+        const wchar_t* current;  // null: no value
         DWORD type;
-        const char* expected;  // null: no value afterwards
+        const wchar_t* expected;  // null: no value afterwards
     } cases[] = {
-        {"appended with a separator", "C:\\Windows\\system32;C:\\Windows", REG_EXPAND_SZ,
-         "C:\\Windows\\system32;C:\\Windows;C:\\Program Files\\TolvaneKelm"},
-        {"no second separator", "C:\\Windows;", REG_EXPAND_SZ, "C:\\Windows;C:\\Program Files\\TolvaneKelm"},
-        {"already there", "C:\\Windows;C:\\Program Files\\TolvaneKelm;D:\\x", REG_EXPAND_SZ,
-         "C:\\Windows;C:\\Program Files\\TolvaneKelm;D:\\x"},
-        {"part of a longer entry", "C:\\Windows;C:\\Program Files\\TolvaneKelm\\bin", REG_EXPAND_SZ,
-         "C:\\Windows;C:\\Program Files\\TolvaneKelm\\bin"},
-        {"other letter case", "c:\\program files\\tolvanekelm", REG_EXPAND_SZ,
-         "c:\\program files\\tolvanekelm;C:\\Program Files\\TolvaneKelm"},
-        {"kept unexpanded", "%SystemRoot%\\system32", REG_EXPAND_SZ,
-         "%SystemRoot%\\system32;C:\\Program Files\\TolvaneKelm"},
-        {"a plain text value becomes expandable", "C:\\Tools", REG_SZ, "C:\\Tools;C:\\Program Files\\TolvaneKelm"},
+        {"appended with a separator", L"C:\\Windows\\system32;C:\\Windows", REG_EXPAND_SZ,
+         L"C:\\Windows\\system32;C:\\Windows;C:\\Program Files\\TolvaneKelm"},
+        {"no second separator", L"C:\\Windows;", REG_EXPAND_SZ, L"C:\\Windows;C:\\Program Files\\TolvaneKelm"},
+        {"already there", L"C:\\Windows;C:\\Program Files\\TolvaneKelm;D:\\x", REG_EXPAND_SZ,
+         L"C:\\Windows;C:\\Program Files\\TolvaneKelm;D:\\x"},
+        {"there with a trailing backslash", L"C:\\Program Files\\TolvaneKelm\\;D:\\x", REG_EXPAND_SZ,
+         L"C:\\Program Files\\TolvaneKelm\\;D:\\x"},
+        {"there in other letter case", L"c:\\program files\\tolvanekelm", REG_EXPAND_SZ,
+         L"c:\\program files\\tolvanekelm"},
+        {"a longer name is another entry", L"C:\\Program Files\\TolvaneKelmOld", REG_EXPAND_SZ,
+         L"C:\\Program Files\\TolvaneKelmOld;C:\\Program Files\\TolvaneKelm"},
+        {"a folder below is another entry", L"C:\\Windows;C:\\Program Files\\TolvaneKelm\\bin", REG_EXPAND_SZ,
+         L"C:\\Windows;C:\\Program Files\\TolvaneKelm\\bin;C:\\Program Files\\TolvaneKelm"},
+        {"kept unexpanded", L"%SystemRoot%\\system32", REG_EXPAND_SZ,
+         L"%SystemRoot%\\system32;C:\\Program Files\\TolvaneKelm"},
+        {"a plain text value becomes expandable", L"C:\\Tools", REG_SZ, L"C:\\Tools;C:\\Program Files\\TolvaneKelm"},
         {"no value", nullptr, 0, nullptr},
-        {"an empty value", "", REG_EXPAND_SZ, ""},
+        {"an empty value", L"", REG_EXPAND_SZ, L""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        if (c.current)
-            Store(c.current, c.type);
-        else
-            Remove();
+        const std::wstring current = c.current ? c.current : L"";
+        StoreWidePath(c.current ? &current : nullptr, c.type);
         BroadcastWatch watch;
 
         AddToSystemPath(folder);
 
-        StoredValue after = ReadValue(HKEY_LOCAL_MACHINE, kSystemEnvironmentKey, kSearchPathValue);
+        WidePath after = ReadWidePath();
         if (!c.expected) {
             EXPECT_FALSE(after.present);
         } else {
             ASSERT_TRUE(after.present);
-            EXPECT_EQ(c.expected, after.text);
+            EXPECT_TRUE(c.expected == after.text);
             // Untouched values keep their type; written ones are expandable.
-            EXPECT_EQ(std::string(c.current) == c.expected ? c.type : REG_EXPAND_SZ, after.type);
-            EXPECT_EQ(after.text.size() + 1, after.length) << "the terminating zero is counted";
+            EXPECT_EQ(current == c.expected ? c.type : REG_EXPAND_SZ, after.type);
+            EXPECT_EQ((after.text.size() + 1) * sizeof(wchar_t), after.length) << "the terminating zero is counted";
         }
         EXPECT_EQ(1, watch.Count()) << "the broadcast is sent in every case";
     }
-}
 
-TEST(ReadMachineString, TextAsStoredOrEmpty)
-{
-    const std::string key = "SOFTWARE\\TolvaneTest\\Machine";
-    RegKey opened;
-    ASSERT_EQ(ERROR_SUCCESS, opened.Create(HKEY_LOCAL_MACHINE, key.c_str()));
-    opened.SetString("expand", "%SystemRoot%\\中文", REG_EXPAND_SZ);
-    opened.SetString("fits", std::string(32767, 'a'));
-    opened.SetString("long", std::string(40000, 'b'));
-    // Stored without its terminating zero.
-    ::RegSetValueExA(opened.Get(), "bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("abc"), 3);
-
-    EXPECT_EQ("%SystemRoot%\\中文", ReadMachineString(key.c_str(), "expand"));
-    EXPECT_EQ(std::string(32767, 'a'), ReadMachineString(key.c_str(), "fits"));
-    EXPECT_EQ("", ReadMachineString(key.c_str(), "long"));
-    EXPECT_EQ("abc", ReadMachineString(key.c_str(), "bare"));
-    EXPECT_EQ("", ReadMachineString(key.c_str(), "missing"));
-    EXPECT_EQ("", ReadMachineString("SOFTWARE\\TolvaneTest\\NoSuchKey", "expand"));
+    SCOPED_TRACE("entries outside the code page");
+    const std::wstring withForeign = L"C:\\Windows;" + foreign;
+    StoreWidePath(&withForeign, REG_EXPAND_SZ);
+    AddToSystemPath(folder);
+    EXPECT_TRUE(withForeign + L";" + entry == ReadWidePath().text);
+    AddToSystemPath(folder);
+    EXPECT_TRUE(withForeign + L";" + entry == ReadWidePath().text) << "appended once";
 }
 
 }  // namespace
