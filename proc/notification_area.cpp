@@ -3,6 +3,10 @@
 namespace {
 
 constexpr LONG kLargestToolbarSide = 500;
+// How long one point may take: the shell answers at once. A toolbar that
+// does not answer in time (hung, or a window of another program that only
+// took the shell's class names) ends the sweep, which is only a courtesy.
+constexpr UINT kPointTimeoutMs = 1000;
 
 }  // namespace
 
@@ -34,7 +38,12 @@ void SweepToolbar(HWND toolbar)
     const LONG height = client.bottom;
     if (width > kLargestToolbarSide || height > kLargestToolbarSide)
         return;
-    for (LONG x = 1; x < width - 1; ++x)
-        for (LONG y = 1; y < height; ++y)
-            ::SendMessageA(toolbar, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    for (LONG x = 1; x < width - 1; ++x) {
+        for (LONG y = 1; y < height; ++y) {
+            DWORD_PTR result = 0;
+            if (!::SendMessageTimeoutA(toolbar, WM_MOUSEMOVE, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, kPointTimeoutMs,
+                                       &result))
+                return;
+        }
+    }
 }

@@ -7,7 +7,9 @@
 
 void NotifyShellOfNewFile(const std::string& path)
 {
-    ::SHChangeNotify(SHCNE_CREATE | SHCNE_INTERRUPT, SHCNF_PATHA | SHCNF_FLUSH, path.c_str(), nullptr);
+    // Delivered at once, but not waited for: a hung shell must not stop the
+    // installation.
+    ::SHChangeNotify(SHCNE_CREATE | SHCNE_INTERRUPT, SHCNF_PATHA | SHCNF_FLUSHNOWAIT, path.c_str(), nullptr);
     const std::string folder = FolderOf(path);
-    ::SHChangeNotify(SHCNE_UPDATEDIR | SHCNE_INTERRUPT, SHCNF_PATHA | SHCNF_FLUSH, folder.c_str(), nullptr);
+    ::SHChangeNotify(SHCNE_UPDATEDIR | SHCNE_INTERRUPT, SHCNF_PATHA | SHCNF_FLUSHNOWAIT, folder.c_str(), nullptr);
 }

@@ -81,6 +81,16 @@ std::vector<MouseMove> Sweep(HWND window, int width, int height)
     return moves;
 }
 
+bool WaitForWindow(const char* cls)
+{
+    for (int i = 0; i < 500; ++i) {
+        if (FindWindowA(cls, nullptr))
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
 }  // namespace
 
 TEST_F(ShellWindows, SweepsEveryInnerPointColumnByColumn)
@@ -126,6 +136,45 @@ TEST_F(ShellWindows, StillSweepsThePagersToolbarWhenTheOtherIsTooLarge)
     RefreshNotificationArea();
     EXPECT_EQ(g_moves, Sweep(inPager, 4, 5));
     (void)direct;
+}
+
+// A taskbar of a thread that never answers (hung, or hostile): the sweep
+// gives up on it and returns.
+DWORD WINAPI HungTrayThread(LPVOID parameter)
+{
+    HANDLE release = static_cast<HANDLE>(parameter);
+    HWND taskbar = CreateWindowExA(0, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 800, 40, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    HWND notify = CreateWindowExA(0, "TrayNotifyWnd", "", WS_CHILD, 0, 0, 600, 40, taskbar, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    CreateWindowExA(0, "ToolbarWindow32", "", WS_CHILD, 0, 0, 400, 40, notify, nullptr, GetModuleHandleA(nullptr),
+                    nullptr);
+    // Never handles a message until released.
+    WaitForSingleObject(release, INFINITE);
+    DestroyWindow(taskbar);
+    return 0;
+}
+
+DWORD WINAPI RefreshOnThread(LPVOID)
+{
+    RefreshNotificationArea();
+    return 0;
+}
+
+TEST_F(ShellWindows, AToolbarThatNeverAnswersEndsTheSweep)
+{
+    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE tray = CreateThread(nullptr, 0, &HungTrayThread, release, 0, nullptr);
+    ASSERT_TRUE(WaitForWindow("Shell_TrayWnd"));
+    HANDLE refresh = CreateThread(nullptr, 0, &RefreshOnThread, nullptr, 0, nullptr);
+    const bool returned = WaitForSingleObject(refresh, 10000) == WAIT_OBJECT_0;
+    SetEvent(release);
+    WaitForSingleObject(tray, 10000);
+    EXPECT_TRUE(returned) << "the sweep waits for ever on a toolbar that never answers";
+    if (!returned)
+        TerminateThread(refresh, 1);
+    for (HANDLE handle : {release, tray, refresh})
+        CloseHandle(handle);
 }
 
 TEST_F(ShellWindows, SendsNothingWithoutATaskbar)
