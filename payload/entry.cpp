@@ -199,12 +199,10 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
 
     EntryCheck check;
     bool same = false;
-    bool targetMissing = false;
     {
         // A target of another length differs: it is never read.
         File target;
         const bool opened = target.OpenRead(targetPath);
-        targetMissing = !opened && target.FoundNothing();
         const bool compare = opened && target.Length() == entry->size;
         check = CheckAndCompare(*entry, workspace, compare ? &target : nullptr, same);
     }
@@ -217,23 +215,26 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
     if (same)
         return {WriteOutcome::Unchanged, true};
 
-    // Delete, then create: nothing is deleted where nothing was found.
-    if (!targetMissing)
-        DeleteFilePath(targetPath);
-    File target;
-    if (!target.OpenWrite(targetPath))
+    // Written in full beside the target, then moved over it in one step: a
+    // failed write, a full disk, Cancel or the end of the program on the way
+    // leave the old file whole.
+    File replacement;
+    if (!replacement.CreateReplacement(targetPath))
         return {WriteOutcome::OpenFailed, true};
     bool readAgainFailed = false;
-    bool written = WriteContent(*entry, workspace, target, readAgainFailed);
-    written = target.Close() && written;
+    const bool written = WriteContent(*entry, workspace, replacement, readAgainFailed);
     if (readAgainFailed) {
         // The data file changed between the passes: what was written is not
-        // the checked content, so it does not stay.
-        DeleteFilePath(targetPath);
+        // the checked content, so it never takes the target's place.
+        replacement.Close();
         CurrentPayloadReporter().EntryError(entry->name);
         return {WriteOutcome::Unreadable, false};
     }
-    return {written ? WriteOutcome::Written : WriteOutcome::WriteFailed, true};
+    if (!written) {
+        replacement.Close();
+        return {WriteOutcome::WriteFailed, true};
+    }
+    return {replacement.CommitReplacement(targetPath) ? WriteOutcome::Written : WriteOutcome::WriteFailed, true};
 }
 
 WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, const std::string& targetPath)

@@ -36,6 +36,18 @@ public:
     // write, rename or delete it. Closing it removes it (on Windows the end
     // of the program does too). False when the file cannot be made.
     bool CreateExclusive(const std::string& path);
+    // Replacing a file without ever losing it: CreateReplacement makes the
+    // new file beside targetPath (named ReplacementPathOf(targetPath); a
+    // leftover of that name is overwritten) for writing;
+    // CommitReplacement flushes it and moves it over targetPath in one step
+    // (a file or link there is replaced, not written through, and a hard
+    // link's other names keep the old bytes), then closes it. Until the
+    // commit succeeds targetPath keeps its old bytes, and the new file goes
+    // when it is closed without a commit, when the commit fails, or when the
+    // program ends (on Windows from Vista on, also when it is killed). A
+    // target that may not be written (read-only) is refused at creation.
+    bool CreateReplacement(const std::string& targetPath);
+    bool CommitReplacement(const std::string& targetPath);
     // Makes the file empty and moves to its start.
     bool Truncate();
     bool IsOpen() const;
@@ -97,6 +109,8 @@ bool IsFolder(const std::string& path);
 bool MakeFolder(const std::string& path);
 bool RemoveFolder(const std::string& path);
 bool DeleteFilePath(const std::string& path);
+// The name of the file that CreateReplacement makes beside targetPath.
+std::string ReplacementPathOf(const std::string& targetPath);
 bool ChangeFolder(const std::string& path);
 
 #ifndef _WIN32

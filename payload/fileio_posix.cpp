@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 
 std::string NativePath(const std::string& path)
 {
@@ -54,6 +55,33 @@ bool File::CreateExclusive(const std::string& path)
         return false;
     removeOnClose_ = native;
     return true;
+}
+
+std::string ReplacementPathOf(const std::string& targetPath) { return targetPath + ".~new"; }
+
+bool File::CreateReplacement(const std::string& targetPath)
+{
+    Close();
+    // A target this program may not write is refused, as writing it would be.
+    if (access(NativePath(targetPath).c_str(), F_OK) == 0 && access(NativePath(targetPath).c_str(), W_OK) != 0)
+        return false;
+    const std::string native = NativePath(ReplacementPathOf(targetPath));
+    unlink(native.c_str());
+    fd_ = open(native.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd_ < 0)
+        return false;
+    removeOnClose_ = native;
+    return true;
+}
+
+bool File::CommitReplacement(const std::string& targetPath)
+{
+    if (fd_ < 0)
+        return false;
+    const bool moved = fsync(fd_) == 0 && rename(removeOnClose_.c_str(), NativePath(targetPath).c_str()) == 0;
+    if (moved)
+        removeOnClose_.clear();
+    return Close() && moved;
 }
 
 bool File::Truncate() { return Seek(0) && ftruncate(fd_, 0) == 0; }

@@ -95,6 +95,63 @@ bool File::CreateExclusive(const std::string& path)
     return true;
 }
 
+std::string ReplacementPathOf(const std::string& targetPath) { return targetPath + ".~new"; }
+
+namespace {
+
+bool SetDeleteOnClose(HANDLE file, bool remove, SetFileInformationByHandleFn setInformation)
+{
+    FILE_DISPOSITION_INFO disposition;
+    disposition.DeleteFile = remove ? TRUE : FALSE;
+    return setInformation(file, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
+}  // namespace
+
+bool File::CreateReplacement(const std::string& targetPath)
+{
+    Close();
+    // A read-only target is refused, as writing it would be.
+    const DWORD attributes = GetFileAttributesA(targetPath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+    handle_ = CreateFileA(ReplacementPathOf(targetPath).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE)
+        return false;
+    // Marked for deletion from the start: a run that ends on the way, even
+    // killed, leaves nothing behind.
+    if (SetFileInformationByHandleFn setInformation = FindSetFileInformationByHandle())
+        SetDeleteOnClose(handle_, true, setInformation);
+    return true;
+}
+
+bool File::CommitReplacement(const std::string& targetPath)
+{
+    if (handle_ == INVALID_HANDLE_VALUE)
+        return false;
+    const std::string partial = ReplacementPathOf(targetPath);
+    bool moved = false;
+    if (FlushFileBuffers(handle_)) {
+        if (SetFileInformationByHandleFn setInformation = FindSetFileInformationByHandle()) {
+            moved = SetDeleteOnClose(handle_, false, setInformation) && RenameOver(handle_, targetPath, setInformation);
+            if (!moved)
+                SetDeleteOnClose(handle_, true, setInformation);
+        } else {
+            CloseHandle(handle_);
+            handle_ = INVALID_HANDLE_VALUE;
+            moved = MoveFileExA(partial.c_str(), targetPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        }
+    }
+    if (handle_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+    if (!moved)
+        DeleteFileA(partial.c_str());
+    return moved;
+}
+
 bool File::Truncate()
 {
     return Seek(0) && SetEndOfFile(handle_) != 0;

@@ -12,6 +12,7 @@
 #include "close_lock_holders.h"
 #include "extract.h"
 #include "extraction_window.h"
+#include "fileio.h"
 #include "owner_reporter.h"
 #include "support.h"
 #include "ui_driver.h"
@@ -318,6 +319,22 @@ TEST_F(ExtractE2eTest, AnInstallationFolderThatCannotBeEnteredEndsTheProcessAfte
     ASSERT_TRUE(child.WaitForExit(kBoxWaitMs));
     EXPECT_EQ(child.ExitCode(), 5u) << "ERROR_ACCESS_DENIED, the folder failure's exit code";
     EXPECT_EQ(ReadBytes(system_ + "w.txt"), "<missing>");
+}
+
+// A program that ends while it writes a file's new bytes (Cancel ends it so)
+// leaves the old file whole, and nothing beside it.
+TEST_F(ExtractE2eTest, AWriterKilledHalfwayLeavesTheOldFileWhole)
+{
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    const std::string target = install_ + "Tolvane.dll";
+    WriteBytes(target, "the old library");
+    ChildProcess child;
+    ASSERT_TRUE(child.Start(self, {"--killed-writer", target}, false));
+    ASSERT_TRUE(child.WaitForExit(kBoxWaitMs));
+    ASSERT_EQ(child.ExitCode(), 9u) << "the writer did not get as far as its end";
+    EXPECT_EQ(ReadBytes(target), "the old library");
+    EXPECT_EQ(ReadBytes(ReplacementPathOf(target)), "<missing>");
 }
 
 TEST_F(ExtractE2eTest, RuntimeLibrariesBecomeReadOnlyOnlyBeforeVista)

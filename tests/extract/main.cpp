@@ -1,6 +1,7 @@
 // The extraction tests, and the child modes the tests start this program in:
 //   --fatal-child SYSTEMFOLDER   extract into a folder that cannot be entered, through the installer's window
 //   --readonly-child FOLDER      mark the runtime libraries in FOLDER read-only; exit code: the major version
+//   --killed-writer TARGET       start replacing TARGET, write part of the new bytes, and be killed
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -10,6 +11,7 @@
 
 #include "extract.h"
 #include "extraction_window.h"
+#include "fileio.h"
 #include "owner_reporter.h"
 #include "support.h"
 
@@ -29,6 +31,15 @@ int RunFatalChild(const std::string& systemFolder)
     return 7;  // never reached: the process ends with the message
 }
 
+int RunKilledWriter(const std::string& target)
+{
+    File replacement;
+    if (!replacement.CreateReplacement(target) || !replacement.Write("the first part of the new by", 28))
+        return 2;
+    ::TerminateProcess(::GetCurrentProcess(), 9);
+    return 3;
+}
+
 int RunReadOnlyChild(const std::string& folder)
 {
     OSVERSIONINFOA version{};
@@ -44,6 +55,8 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && !std::strcmp(argv[1], "--fatal-child"))
         return RunFatalChild(argv[2]);
+    if (argc == 3 && !std::strcmp(argv[1], "--killed-writer"))
+        return RunKilledWriter(argv[2]);
     if (argc == 3 && !std::strcmp(argv[1], "--readonly-child"))
         return RunReadOnlyChild(argv[2]);
     ::testing::InitGoogleTest(&argc, argv);

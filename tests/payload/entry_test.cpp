@@ -13,6 +13,7 @@
 #include <windows.h>
 #else
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #endif
@@ -234,6 +235,7 @@ TEST_F(EntryTest, ATargetHeldOpenWithoutSharingIsKept)
     EXPECT_FALSE(WriteEntryIfChanged("\\lib.dll", index_, temp_ / "lib.dll"));
     CloseHandle(held);
     EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), "in use");
+    EXPECT_FALSE(PathExists(ReplacementPathOf(temp_ / "lib.dll"))) << "the new file is left beside it";
 }
 
 TEST_F(EntryTest, UnwritableTargetsAreRefusedAndKeepTheirBytes)
@@ -272,6 +274,17 @@ TEST_F(EntryTest, ChineseNamesLandAsTheirUnicodeNames)
     EXPECT_EQ(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
 }
 #else
+// A target with a second hard link is replaced by a new file: the other
+// name keeps the old bytes, nothing is written through it.
+TEST_F(EntryTest, AHardLinkedTargetIsReplacedNotWrittenThrough)
+{
+    WriteBytes(temp_ / "lib.dll", "shared old bytes");
+    ASSERT_EQ(link(NativePath(temp_ / "lib.dll").c_str(), NativePath(temp_ / "other.dll").c_str()), 0);
+    EXPECT_EQ(Write("\\lib.dll", temp_ / "lib.dll"), WriteOutcome::Written);
+    EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), content_);
+    EXPECT_EQ(ReadBytes(temp_ / "other.dll"), "shared old bytes");
+}
+
 TEST_F(EntryTest, AFailedWriteIsAFailure)
 {
     // A file-size limit below the entry's size fails the write as a full disk does.
@@ -280,10 +293,14 @@ TEST_F(EntryTest, AFailedWriteIsAFailure)
     signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = saved;
     small.rlim_cur = 1000;
+    WriteBytes(temp_ / "lib.dll", "the old library");
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const WriteOutcome outcome = Write("\\lib.dll", temp_ / "lib.dll");
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(outcome, WriteOutcome::WriteFailed);
+    // The old bytes stay whole, and no part of the new ones is left beside them.
+    EXPECT_EQ(ReadBytes(temp_ / "lib.dll"), "the old library");
+    EXPECT_FALSE(PathExists(ReplacementPathOf(temp_ / "lib.dll")));
 }
 #endif
 
