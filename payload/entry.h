@@ -91,7 +91,15 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
 // True when the target holds the entry's content afterwards.
 bool WriteEntryIfChanged(const std::string& name, const ContainerIndex& index, const std::string& targetPath);
 
+// Whether one component of a path (code page 936) is a name Windows stores
+// as it is: not empty, no control character and none of <>:"/\|?*, not
+// ending in a dot or a blank (Windows would trim them), and no device name
+// (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, with any extension).
+bool IsValidWindowsName(const std::string& component);
+
 // The path of an entry below its target folder: the name without its leading
 // byte. False for names that would leave the folder (a ".." component, a drive
-// letter or any ":") and for names with no path at all.
+// letter or any ":"), for names with a component that is no valid Windows
+// name (IsValidWindowsName; a lone "." is allowed) and for names with no path
+// at all.
 bool EntryRelativePath(const std::string& name, std::string& rel);

@@ -70,6 +70,7 @@ LockHolderList FindModuleHolders(const std::string& filePath)
                 continue;
             LockHolder holder;
             holder.pid = pid;
+            holder.created = ProcessStartTime(process.Get());
             if (!ReadMainProgramPath(process.Get(), holder.path))
                 holder.path.clear();
             holders.push_back(holder);

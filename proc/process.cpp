@@ -88,7 +88,8 @@ int KillProcessByName(const std::string& imageName)
         if (known && !(StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path)))
             continue;
         ProcessHandle process(kTerminateAccess, entry.pid);
-        if (!process)
+        // Opened after the snapshot: the id may belong to a later process by now.
+        if (!process || !IsSameProcess(process.Get(), entry.created))
             continue;
         if ((!known && !paths.Read(entry, process.Get(), path)) || !StartsWithAsciiLetter(path))
             continue;
@@ -111,6 +112,11 @@ void TerminateHolders(const LockHolderList& holders)
 {
     for (const LockHolder& holder : holders) {
         ProcessHandle process(kTerminateAccess, holder.pid);
+        if (process && !IsSameProcess(process.Get(), holder.created)) {
+            LogLine("program not stopped: id %u now belongs to another process than %s", holder.pid,
+                    holder.path.c_str());
+            continue;
+        }
         BOOL stopped = process && ::TerminateProcess(process.Get(), 0);
         LogLine("program %s: id %u, %s, it holds an installation file", stopped ? "stopped" : "could not be stopped",
                 holder.pid, holder.path.c_str());

@@ -39,6 +39,14 @@ struct ProcessEntry {
 // GetProcessTimes needs every process opened.
 std::vector<ProcessEntry> TakeTimedProcessSnapshot();
 
+// The time the opened process started (100 ns units since 1601, as the
+// snapshot gives it); 0 when it cannot be read.
+uint64_t ProcessStartTime(HANDLE process);
+// Whether the opened process is the one that started at created: a process
+// id is reused once its process has ended. An unknown time (0) is taken as
+// the same.
+bool IsSameProcess(HANDLE process, uint64_t created);
+
 // The path of the process's first module, its main program. False when the
 // module list or the path cannot be read.
 bool ReadMainProgramPath(HANDLE process, std::string& path);

@@ -65,3 +65,16 @@ std::vector<ProcessEntry> TakeTimedProcessSnapshot()
     }
     return {};
 }
+
+uint64_t ProcessStartTime(HANDLE process)
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    if (!::GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    return (static_cast<uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+bool IsSameProcess(HANDLE process, uint64_t created)
+{
+    return created == 0 || ProcessStartTime(process) == created;
+}

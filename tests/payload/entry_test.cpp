@@ -322,6 +322,23 @@ TEST(EntryRelativePath, RefusesNamesThatLeaveTheFolder)
         {"\\C:\\Windows\\evil.dll", nullptr},
         {"\\C:evil.dll", nullptr},
         {"\\file.txt:stream", nullptr},
+        // Names Windows would take for a device, trim, or refuse.
+        {"\\CON", nullptr},
+        {"\\sub\\nul.txt", nullptr},
+        {"\\Com1.dll", nullptr},
+        {"\\lpt9 .log", nullptr},
+        {"\\AUX\\a.dll", nullptr},
+        {"\\dot.", nullptr},
+        {"\\blank \\a.dll", nullptr},
+        {"\\a|b.dll", nullptr},
+        {"\\a?.dll", nullptr},
+        {"\\a\x01.dll", nullptr},
+        {"\\CONSOLE.dll", "CONSOLE.dll"},
+        {"\\COM10.dll", "COM10.dll"},
+        // "乗" ends with the byte of "\\", "亅" with the byte of "|": both are
+        // parts of their characters.
+        {"\\\x81\x5c.dll", "\x81\x5c.dll"},
+        {"\\\x81\x7c\\a.dll", "\x81\x7c\\a.dll"},
         {"\\", nullptr},
         {"x", nullptr},
         {"", nullptr},

@@ -96,4 +96,12 @@ TEST(TerminateHolders, StopsEachListedProcessById)
     EXPECT_TRUE(first->WaitForExit(kExitWaitMs));
     EXPECT_TRUE(third->WaitForExit(kExitWaitMs));
     EXPECT_TRUE(second->Running());
+
+    // A holder found earlier whose id now names a process that started at
+    // another time (the id was given again) is left alone.
+    LockHolder earlier{"", second->Pid()};
+    earlier.created = 1;
+    TerminateHolders({earlier});
+    EXPECT_FALSE(second->WaitForExit(300));
+    EXPECT_TRUE(second->Running());
 }

@@ -153,6 +153,10 @@ TEST(QvapackErrors, BadInputGivesOneLineAndANonZeroExit)
     WriteBytes(t + "/junk.qvai", "not an index");
     WriteBytes(t + "/junk.lzma", "\x5D\x00\x00\x00\x01");
     Shell("mkdir -p " + Quote(t + "/emoji") + " && touch " + Quote(t + "/emoji/😀.txt"));
+    for (const char* name : {"device/sub/NUL.txt", "dot/x./a.txt", "blank/a.txt ", "pipe/a|b.txt"}) {
+        const std::string path = t + "/" + name;
+        Shell("mkdir -p " + Quote(path.substr(0, path.rfind('/'))) + " && touch " + Quote(path));
+    }
 
     struct Case {
         std::string args;
@@ -164,6 +168,11 @@ TEST(QvapackErrors, BadInputGivesOneLineAndANonZeroExit)
         {"pack " + Quote(t + "/nowhere") + " " + Quote(t + "/o.qvai"), "nowhere"},
         {"pack " + Quote(t + "/emoji") + " " + Quote(t + "/o.qvai"), "😀.txt"},
         {"pack " + Quote(t + "/emoji") + " " + Quote(t + "/o.idx"), "o.idx"},
+        // Names Windows takes for a device, trims, or refuses.
+        {"pack " + Quote(t + "/device") + " " + Quote(t + "/o.qvai"), "NUL.txt: name is not valid on Windows"},
+        {"pack " + Quote(t + "/dot") + " " + Quote(t + "/o.qvai"), "x.: name is not valid on Windows"},
+        {"pack " + Quote(t + "/blank") + " " + Quote(t + "/o.qvai"), "a.txt : name is not valid on Windows"},
+        {"pack " + Quote(t + "/pipe") + " " + Quote(t + "/o.qvai"), "a|b.txt: name is not valid on Windows"},
         {"compress " + Quote(t + "/missing") + " " + Quote(t + "/o"), "missing"},
         {"unpack " + Quote(t + "/junk.lzma") + " " + Quote(t + "/o"), "junk.lzma"},
         {"frobnicate", "frobnicate"},

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "tool.h"
+#include "entry.h"
 #include "win/path_split.h"
 
 namespace {
@@ -33,6 +34,9 @@ bool WalkInto(const std::string& hostFolder, const std::string& prefix936, std::
             return Fail(hostPath, "name cannot be written in code page 936") == 0;
         if (FindNextSeparator(name936, 0) != std::string::npos)
             return Fail(hostPath, "name contains a backslash") == 0;
+        if (!IsValidWindowsName(name936))
+            return Fail(hostPath, "name is not valid on Windows (a device name, a trailing dot or blank, "
+                                  "or a character Windows refuses)") == 0;
         const std::string rel = prefix936.empty() ? name936 : prefix936 + "\\" + name936;
         if (S_ISDIR(st.st_mode)) {
             if (!WalkInto(hostPath, rel, files))
