@@ -1,5 +1,6 @@
 #include "removal.h"
 
+#include "fileio.h"
 #include "win/handle.h"
 #include "win/shell_folder.h"
 
@@ -12,7 +13,9 @@ void PruneLogFolder()
     if (!::SetCurrentDirectoryA(documents.c_str()))
         return;
     const std::string logFolder = documents + "\\TolvaneKelmLog";
-    if (!::SetCurrentDirectoryA(logFolder.c_str()))
+    // Documents is the user's: a link in place of the log folder is never
+    // entered, so no other folder's files are touched.
+    if (IsLink(logFolder) || !::SetCurrentDirectoryA(logFolder.c_str()))
         return;
     ::SetFileAttributesA(logFolder.c_str(), FILE_ATTRIBUTE_HIDDEN);
 
@@ -25,6 +28,9 @@ void PruneLogFolder()
         if (name == "." || name == "..")
             continue;
         const std::string path = logFolder + "\\" + name;
+        // Neither the attributes nor the file of a link's target are touched.
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            continue;
         ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             continue;

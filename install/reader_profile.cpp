@@ -1,5 +1,6 @@
 #include "reader_profile.h"
 
+#include "fileio.h"
 #include "tree.h"
 #include "win/shell_folder.h"
 
@@ -12,12 +13,16 @@ void ResetReaderProfile(const std::string& installFolder)
     if (!local.empty())
         DeleteTree(local + "\\SuwellReader\\");
 
+    // Every user may write below ProgramData: a link in place of the
+    // reader's folder is not followed to delete another "lic".
     std::string common = GetFolderPath(CSIDL_COMMON_APPDATA);
-    if (!common.empty())
+    if (!common.empty() && !IsLink(common + "\\suwellreader"))
         ::DeleteFileA((common + "\\suwellreader\\lic").c_str());
 
+    // Made anew; a link planted meanwhile is not entered by the copy.
     ::CreateDirectoryA((local + "\\SuwellReader\\").c_str(), nullptr);
-    ::CreateDirectoryA((local + "\\SuwellReader\\propertytemplate\\").c_str(), nullptr);
+    if (!IsLink(local + "\\SuwellReader"))
+        ::CreateDirectoryA((local + "\\SuwellReader\\propertytemplate\\").c_str(), nullptr);
 
     CopyTree(installFolder + "\\Reader_Pro\\propertytemplate\\", local + "\\SuwellReader\\propertytemplate\\");
 }

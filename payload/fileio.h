@@ -74,9 +74,12 @@ private:
 };
 
 // One item of a folder listing.
-struct FolderItem {
+struct ListedItem {
     std::string name;
     bool isFolder = false;
+    // A symbolic link, junction or mount point (of a folder or a file): the
+    // item itself, never what it leads to.
+    bool isLink = false;
 };
 
 // Lists folder + "\*": every item, "." and ".." included. Closed when it goes out of scope.
@@ -89,7 +92,7 @@ public:
 
     bool Open(const std::string& folder);
     // Fills item with the next one; false at the end.
-    bool Next(FolderItem& item);
+    bool Next(ListedItem& item);
 
 private:
 #ifdef _WIN32
@@ -109,6 +112,17 @@ bool IsFolder(const std::string& path);
 bool MakeFolder(const std::string& path);
 bool RemoveFolder(const std::string& path);
 bool DeleteFilePath(const std::string& path);
+
+// Links in folders that other programs can write. A link (symbolic link,
+// junction or mount point) is never entered or followed by the tree
+// operations: it is removed itself, or passed over.
+// True when path (trailing separators ignored) is such a link itself.
+bool IsLink(const std::string& path);
+// Removes the link at path itself; what it leads to stays.
+bool RemoveLink(const std::string& path);
+// Clears the read-only and other attributes of the file at path, so that it
+// can be deleted (Windows; nothing elsewhere). Never called on a link.
+void MakeDeletable(const std::string& path);
 // The name of the file that CreateReplacement makes beside targetPath.
 std::string ReplacementPathOf(const std::string& targetPath);
 bool ChangeFolder(const std::string& path);

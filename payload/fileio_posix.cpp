@@ -157,7 +157,7 @@ bool FolderListing::Open(const std::string& folder)
     return dir_ != nullptr;
 }
 
-bool FolderListing::Next(FolderItem& item)
+bool FolderListing::Next(ListedItem& item)
 {
     if (!dir_)
         return false;
@@ -167,9 +167,33 @@ bool FolderListing::Next(FolderItem& item)
     item.name = entry->d_name;
     struct stat st;
     std::string full = folder_ + "/" + item.name;
-    item.isFolder = lstat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+    const bool found = lstat(full.c_str(), &st) == 0;
+    item.isFolder = found && S_ISDIR(st.st_mode);
+    item.isLink = found && S_ISLNK(st.st_mode);
     return true;
 }
+
+namespace {
+std::string WithoutTrailingSeparators(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+}  // namespace
+
+bool IsLink(const std::string& path)
+{
+    struct stat st;
+    return !path.empty() && lstat(WithoutTrailingSeparators(NativePath(path)).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+bool RemoveLink(const std::string& path)
+{
+    return IsLink(path) && unlink(WithoutTrailingSeparators(NativePath(path)).c_str()) == 0;
+}
+
+void MakeDeletable(const std::string&) {}
 
 bool PathExists(const std::string& path)
 {

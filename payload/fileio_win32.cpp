@@ -1,5 +1,7 @@
 #include "fileio.h"
 
+#include "win/path_split.h"
+
 #include <cstdio>
 #include <memory>
 
@@ -115,8 +117,13 @@ bool File::CreateReplacement(const std::string& targetPath)
     const DWORD attributes = GetFileAttributesA(targetPath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return false;
-    handle_ = CreateFileA(ReplacementPathOf(targetPath).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
-                          nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A leftover of an earlier run, or a link planted under that name: the
+    // name itself goes, and the new file is made anew, never opened through
+    // a link.
+    const std::string partial = ReplacementPathOf(targetPath);
+    DeleteFileA(partial.c_str());
+    handle_ = CreateFileA(partial.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE)
         return false;
     // Marked for deletion from the start: a run that ends on the way, even
@@ -225,7 +232,7 @@ bool FolderListing::Open(const std::string& folder)
     return pending_;
 }
 
-bool FolderListing::Next(FolderItem& item)
+bool FolderListing::Next(ListedItem& item)
 {
     if (find_ == INVALID_HANDLE_VALUE)
         return false;
@@ -234,8 +241,50 @@ bool FolderListing::Next(FolderItem& item)
     pending_ = false;
     item.name = data_.cFileName;
     item.isFolder = (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    item.isLink = (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     return true;
 }
+
+namespace {
+std::string WithoutTrailingSeparators(std::string path)
+{
+    // A last byte 0x5C may end a double-byte character: only a separator of its own goes.
+    while (path.size() > 3 && FindLastSeparator(path, PathSeparators::BackslashOrSlash) == path.size() - 1)
+        path.pop_back();
+    return path;
+}
+
+DWORD AttributesOfItself(const std::string& path)
+{
+    // The listing reports the item itself, a link included, not its target.
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(WithoutTrailingSeparators(path).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return INVALID_FILE_ATTRIBUTES;
+    FindClose(find);
+    return data.dwFileAttributes;
+}
+}  // namespace
+
+bool IsLink(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    const DWORD attributes = AttributesOfItself(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+bool RemoveLink(const std::string& path)
+{
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : AttributesOfItself(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    // Both remove the link itself, never what it leads to.
+    const std::string link = WithoutTrailingSeparators(path);
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryA(link.c_str()) != 0 : DeleteFileA(link.c_str()) != 0;
+}
+
+void MakeDeletable(const std::string& path) { SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
 
 bool PathExists(const std::string& path)
 {

@@ -78,19 +78,21 @@ bool CopyFileVerified(const std::string& src, const std::string& dst)
     if (src.empty() || dst.empty() || SameText(src, dst) || !FileExists(src))
         return false;
     std::string parent;
-    if (!ParentFolderOf(dst, parent) || !MakeDirsFullPath(parent))
+    if (!ParentFolderOf(dst, parent) || !MakeDirsFullPath(parent) || IsLink(parent))
         return false;
 
+    // Written beside dst and moved over it: a link or a file with other hard
+    // links at dst is replaced, never written through.
     File in, out;
-    if (!in.OpenRead(src) || !out.OpenWrite(dst))
+    if (!in.OpenRead(src) || !out.CreateReplacement(dst))
         return false;
     std::unique_ptr<uint8_t[]> chunk = NewChunk();
     if (!chunk)
         return false;
     bool written = true;
     for (size_t got; (got = in.Read(chunk.get(), kChunk)) > 0;)
-        written = out.Write(chunk.get(), got) && written;
-    written = out.Close() && written;
+        written = written && out.Write(chunk.get(), got);
+    written = written && out.CommitReplacement(dst);
     in.Close();
     return written && FilesEqual(src, dst);
 }
@@ -98,10 +100,11 @@ bool CopyFileVerified(const std::string& src, const std::string& dst)
 void CopyTree(const std::string& srcFolder, const std::string& dstFolder)
 {
     FolderListing listing;
-    if (srcFolder.empty() || dstFolder.empty() || !listing.Open(srcFolder))
+    // Neither folder is entered through a link.
+    if (srcFolder.empty() || dstFolder.empty() || IsLink(srcFolder) || IsLink(dstFolder) || !listing.Open(srcFolder))
         return;
-    for (FolderItem item; listing.Next(item);) {
-        if (item.isFolder && (item.name == "." || item.name == ".."))
+    for (ListedItem item; listing.Next(item);) {
+        if (item.isLink || (item.isFolder && (item.name == "." || item.name == "..")))
             continue;
         const std::string src = srcFolder + "\\" + item.name;
         const std::string dst = dstFolder + "\\" + item.name;
@@ -114,20 +117,37 @@ void CopyTree(const std::string& srcFolder, const std::string& dstFolder)
     }
 }
 
-void DeleteTree(const std::string& folder)
+void DeleteTree(const std::string& folder, ReadOnlyFiles readOnly)
 {
+    // An empty name would list the root of the current drive.
+    if (folder.empty())
+        return;
+    // A link at the top goes itself; so does every link below it. No link is
+    // ever entered, so nothing outside the tree is touched, even where the
+    // link cannot be removed.
+    if (IsLink(folder)) {
+        RemoveLink(folder);
+        return;
+    }
     {
         FolderListing listing;
         if (!listing.Open(folder))
             return;
-        for (FolderItem item; listing.Next(item);) {
+        for (ListedItem item; listing.Next(item);) {
             if (item.name == "." || item.name == "..")
                 continue;
             const std::string path = folder + "\\" + item.name;
-            if (item.isFolder)
-                DeleteTree(path);
-            else
+            if (item.isLink) {
+                RemoveLink(path);
+            } else if (item.isFolder) {
+                if (readOnly == ReadOnlyFiles::Deleted)
+                    MakeDeletable(path);
+                DeleteTree(path, readOnly);
+            } else {
+                if (readOnly == ReadOnlyFiles::Deleted)
+                    MakeDeletable(path);
                 DeleteFilePath(path);
+            }
         }
     }
     RemoveFolder(folder);

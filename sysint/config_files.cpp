@@ -1,5 +1,6 @@
 #include "config_files.h"
 
+#include "replace_file.h"
 #include "win/install_log.h"
 #include "win/shell_folder.h"
 
@@ -25,8 +26,9 @@ void CopyConfigFiles(const std::string& installFolder)
         // The folder ends with "\": the source holds a doubled one, which the platform takes.
         const std::string source = installFolder + "\\" + name;
         const std::string target = documents + "\\" + name;
-        // A missing source fails alone; an existing copy is replaced.
-        BOOL copied = ::CopyFileA(source.c_str(), target.c_str(), FALSE);
+        // A missing source fails alone; an existing copy is replaced, and so
+        // is a link under its name: Documents is the user's to change.
+        const bool copied = CopyFileReplacing(source, target);
         LogLine("file %s: %s from %s", copied ? "written" : "not copied", target.c_str(), source.c_str());
     }
 }

@@ -8,6 +8,15 @@
 
 #include <sys/stat.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 const char kInstallLogName[] = "TolvaneSetup.log";
 const char kPreviousInstallLogName[] = "TolvaneSetup.old.log";
 
@@ -43,11 +52,54 @@ std::string Now()
     return text;
 }
 
-// Only a log file is ever moved or replaced, never a folder of that name.
+// Only a log file is ever moved or replaced: never a folder of that name,
+// nor a link, which would move or replace what it leads to.
 bool IsPlainFile(const std::string& path)
 {
+#ifdef _WIN32
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    ::FindClose(find);
+    return !(data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+#else
     struct stat info {};
-    return stat(path.c_str(), &info) == 0 && (info.st_mode & S_IFMT) == S_IFREG;
+    return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+#endif
+}
+
+// The temporary folder is the user's: another program may have put a link,
+// or a hard link to some other file, under the log's name. Whatever has the
+// name goes (a link itself, never what it leads to), and the log is a new
+// file made there, never opened through a link.
+std::FILE* CreateNewLogFile(const std::string& path)
+{
+#ifdef _WIN32
+    ::DeleteFileA(path.c_str());
+    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_BINARY | _O_WRONLY);
+    if (fd < 0) {
+        ::CloseHandle(file);
+        return nullptr;
+    }
+    std::FILE* stream = _fdopen(fd, "wb");
+    if (!stream)
+        _close(fd);
+    return stream;
+#else
+    unlink(path.c_str());
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* stream = fdopen(fd, "wb");
+    if (!stream)
+        close(fd);
+    return stream;
+#endif
 }
 
 void WriteLine(Log& log, const std::string& text)
@@ -73,7 +125,7 @@ void StartInstallLog(const std::string& folder, const std::string& commandLine, 
             std::remove(previous.c_str());
         std::rename(path.c_str(), previous.c_str());
     }
-    log.file = std::fopen(path.c_str(), "wb");
+    log.file = CreateNewLogFile(path);
     WriteLine(log, "TolvaneSetup: command line \"" + commandLine + "\", mode " + mode);
 }
 

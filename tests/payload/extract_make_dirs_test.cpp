@@ -103,7 +103,7 @@ std::vector<std::string> NamesIn(const std::string& folder)
     std::vector<std::string> names;
     FolderListing listing;
     listing.Open(folder);
-    for (FolderItem item; listing.Next(item);)
+    for (ListedItem item; listing.Next(item);)
         if (item.name != "." && item.name != "..")
             names.push_back(item.name);
     return names;

@@ -53,7 +53,7 @@ TEST(BackupInstaller, ByteForByteAndReplacedByTheNextRun)
     WriteFile(install + "sbak.exe", std::string(own.size() + 4096, 'x'));
     BackupInstaller(install);
     EXPECT_TRUE(ReadFile(install + "sbak.exe") == own);
-    EXPECT_FALSE(Exists(install + "sbak.exe.part"));
+    EXPECT_FALSE(Exists(install + "sbak.exe.~new"));
 }
 
 TEST(BackupInstaller, FailedWriteKeepsTheEarlierCopy)
@@ -61,7 +61,7 @@ TEST(BackupInstaller, FailedWriteKeepsTheEarlierCopy)
     std::string install = ScratchFolder("Tolvane 旧备份");
     WriteFile(install + "sbak.exe", "earlier copy");
     // The temporary copy cannot be made: its name is taken by a folder.
-    ASSERT_TRUE(::CreateDirectoryA((install + "sbak.exe.part").c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryA((install + "sbak.exe.~new").c_str(), nullptr));
 
     BackupInstaller(install);
 
