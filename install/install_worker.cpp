@@ -133,10 +133,17 @@ void RunInstallation(InstallContext& context)
     // 4. The indexes, only from files the installer made and holds: what
     // else may be found under those names is nobody's payload.
     LogStep(4, "index loading");
-    if (!held.setupIndex.IsOpen() || !LoadContainerIndex(context.payload.setupIndex, context.setupIndex))
+    // Read through the handles made at unpacking, never by name again: a
+    // link at the temporary folder, or another TEMP, cannot put other bytes
+    // under those names.
+    if (!held.setupIndex.IsOpen() ||
+        !LoadContainerIndex(context.payload.setupIndex, context.setupIndex, &held.setupIndex))
         ShowCorruption(context, kSetupIndexDamaged);
-    if (!held.systemIndex.IsOpen() || !LoadContainerIndex(context.payload.systemIndex, context.systemIndex))
+    if (!held.systemIndex.IsOpen() ||
+        !LoadContainerIndex(context.payload.systemIndex, context.systemIndex, &held.systemIndex))
         ShowCorruption(context, kSystemIndexDamaged);
+    const PinnedFiles heldData = {{context.payload.setupData, &held.setupData},
+                                  {context.payload.systemData, &held.systemData}};
     // The entries are checked against their digests from here on, while the
     // steps up to the extraction mostly wait for other programs. Only the
     // data files made and held here are read ahead: nobody else can change
@@ -144,7 +151,7 @@ void RunInstallation(InstallContext& context)
     EntryVerifier verifier;
     const ContainerIndex none;
     verifier.Start(held.setupData.IsOpen() ? context.setupIndex : none,
-                   held.systemData.IsOpen() ? context.systemIndex : none);
+                   held.systemData.IsOpen() ? context.systemIndex : none, &heldData);
 
     // 5.
     LogStep(5, "status: closing programs");
@@ -203,7 +210,7 @@ void RunInstallation(InstallContext& context)
     {
         SetupExtractionWindow extraction(reporter);
         context.failedEntries = ExtractContainers(context.installFolder, context.systemFolder, extraction,
-                                                  context.setupIndex, context.systemIndex, &verifier);
+                                                  context.setupIndex, context.systemIndex, &verifier, &heldData);
     }
     // The temporary payload files are not needed any more: closing removes them.
     verifier.Stop();

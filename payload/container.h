@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
+
+class File;
 
 // The signature text at the start of every index file: 101 bytes, no zero byte.
 constexpr char kContainerSignature[] =
@@ -76,7 +79,19 @@ private:
 // Loads the index file at indexPath into index (not cleared first). False when
 // the path does not contain ".qvai", the file cannot be opened, or its header
 // is not the signature; index is then unchanged.
-bool LoadContainerIndex(const std::string& indexPath, ContainerIndex& index);
+// With held, the file that held has open is read (through a handle of its
+// own), never the path: indexPath then only names it and its data file.
+bool LoadContainerIndex(const std::string& indexPath, ContainerIndex& index, const File* held = nullptr);
+
+// Files that the program made and holds open, by the path they were made
+// under: reading one of them goes through its handle, never through the
+// path, which another program may meanwhile have made lead elsewhere.
+struct PinnedFile {
+    std::string path;
+    const File* file;
+};
+using PinnedFiles = std::vector<PinnedFile>;
+
 
 // The data-file path that belongs to an index path: its last four characters
 // replaced by "qvas".

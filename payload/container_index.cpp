@@ -51,13 +51,13 @@ static int32_t ReadInt32(const uint8_t* p)
                                 static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
 }
 
-bool LoadContainerIndex(const std::string& indexPath, ContainerIndex& index)
+bool LoadContainerIndex(const std::string& indexPath, ContainerIndex& index, const File* held)
 {
     if (indexPath.find(".qvai") == std::string::npos)
         return false;
 
     File file;
-    if (!file.OpenRead(indexPath))
+    if (held ? !file.ReopenRead(*held) : !file.OpenRead(indexPath))
         return false;
 
     // The header: the signature, its terminating zero, then anything.

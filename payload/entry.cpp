@@ -162,6 +162,11 @@ File* EntryWorkspace::DataFile(const std::string& path)
     if (!data_)
         data_.reset(new File);
     dataPath_ = path;
+    if (pins_) {
+        for (const PinnedFile& pin : *pins_)
+            if (pin.path == path)
+                return data_->ReopenRead(*pin.file) ? data_.get() : nullptr;
+    }
     return data_->OpenRead(path) ? data_.get() : nullptr;
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "container.h"
 
@@ -40,8 +41,13 @@ public:
     EntryWorkspace& operator=(const EntryWorkspace&) = delete;
 
     // The data file at path, opened for reading (reused when it is the one
-    // opened last); nullptr when it cannot be opened.
+    // opened last); a pinned one through its held handle. nullptr when it
+    // cannot be opened.
     File* DataFile(const std::string& path);
+    // The files read through their held handles (nullptr: none); they must
+    // stay open while the workspace is used.
+    void PinFiles(const PinnedFiles* pins) { pins_ = pins; }
+    const PinnedFiles* Pins() const { return pins_; }
     // The two chunk buffers (kEntryChunkSize bytes each); nullptr when they
     // cannot be had.
     uint8_t* Content();
@@ -54,6 +60,7 @@ public:
 
 private:
     const EntryVerifier* verifier_ = nullptr;
+    const PinnedFiles* pins_ = nullptr;
     std::unique_ptr<File> data_;
     std::string dataPath_;
     std::unique_ptr<uint8_t[]> content_;

@@ -12,8 +12,9 @@ void EntryVerifier::Stop()
         thread_.join();
 }
 
-void EntryVerifier::Start(const ContainerIndex& first, const ContainerIndex& second)
+void EntryVerifier::Start(const ContainerIndex& first, const ContainerIndex& second, const PinnedFiles* pins)
 {
+    pins_ = pins;
     for (const ContainerIndex* index : {&first, &second}) {
         for (const auto& named : index->entries) {
             const ContainerEntry& entry = named.second;
@@ -30,6 +31,7 @@ void EntryVerifier::Start(const ContainerIndex& first, const ContainerIndex& sec
 void EntryVerifier::Run()
 {
     EntryWorkspace workspace;
+    workspace.PinFiles(pins_);
     for (size_t i = 0; i < slots_.size(); ++i) {
         {
             std::lock_guard<std::mutex> guard(lock_);

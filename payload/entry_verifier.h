@@ -31,8 +31,9 @@ public:
 
     // Starts checking every entry of the indexes, in their walk order, the
     // first index before the second. Empty entries are left to the
-    // extraction. Called once.
-    void Start(const ContainerIndex& first, const ContainerIndex& second);
+    // extraction. The data files of pins are read through their held
+    // handles (pins must outlive the checking). Called once.
+    void Start(const ContainerIndex& first, const ContainerIndex& second, const PinnedFiles* pins = nullptr);
 
     // What checking entry found, waiting until the thread has checked it.
     // False when entry is not one the thread checks (another name, data
@@ -44,6 +45,7 @@ public:
     void Stop();
 
 private:
+    const PinnedFiles* pins_ = nullptr;
     struct Slot {
         ContainerEntry entry;
         EntryCheck check = EntryCheck::Unreadable;

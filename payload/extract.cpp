@@ -137,11 +137,13 @@ size_t ExtractContainers(const std::string& installFolder, const std::string& sy
 }
 
 size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
-                         ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier)
+                         ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier,
+                         const PinnedFiles* pins)
 {
     ProgressCounter progress(window, setupIndex.Size() + systemIndex.Size());
     Walk walk{window, {}, {}, {}};
     walk.workspace.UseVerifier(verifier);
+    walk.workspace.PinFiles(pins);
     if (!ExtractAll(installFolder, setupIndex, walk, progress))
         return walk.failedEntries;
     if (!ChangeFolder(systemFolder)) {

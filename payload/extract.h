@@ -46,8 +46,10 @@ class EntryVerifier;
 
 // The same, taking the verdicts of verifier (started on both indexes) for the
 // entries it checks instead of hashing them again.
+// The data files of pins are read through their held handles.
 size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
-                         ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier);
+                         ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier,
+                         const PinnedFiles* pins = nullptr);
 
 // Makes and enters each folder along path (relative to the current
 // directory; "\" and "/" both separate, empty components are skipped, the part

@@ -24,6 +24,10 @@ public:
     // Opens an existing file for reading; others may read, write and delete
     // it meanwhile (as far as their own handles let them).
     bool OpenRead(const std::string& path);
+    // Opens the very file that held has open, for reading with a position
+    // of its own, whatever its name leads to now: the file is never looked
+    // up by name again.
+    bool ReopenRead(const File& held);
     // After an OpenRead that failed: true when nothing had that name (no
     // such file, or no such folder along the path).
     bool FoundNothing() const { return foundNothing_; }
@@ -67,6 +71,9 @@ private:
     bool foundNothing_ = false;
 #ifdef _WIN32
     HANDLE handle_ = INVALID_HANDLE_VALUE;
+    // Reads go to this position, each with its own offset, so that
+    // handles duplicated from one file object read independently.
+    int64_t position_ = 0;
 #else
     int fd_ = -1;
     std::string removeOnClose_;

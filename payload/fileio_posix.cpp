@@ -84,6 +84,16 @@ bool File::CommitReplacement(const std::string& targetPath)
     return Close() && moved;
 }
 
+bool File::ReopenRead(const File& held)
+{
+    Close();
+    if (held.fd_ < 0)
+        return false;
+    // The descriptor's own entry names the open file, not the path.
+    fd_ = open(("/proc/self/fd/" + std::to_string(held.fd_)).c_str(), O_RDONLY | O_CLOEXEC);
+    return fd_ >= 0;
+}
+
 bool File::Truncate() { return Seek(0) && ftruncate(fd_, 0) == 0; }
 
 bool File::IsOpen() const { return fd_ >= 0; }

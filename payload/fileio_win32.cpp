@@ -159,6 +159,21 @@ bool File::CommitReplacement(const std::string& targetPath)
     return moved;
 }
 
+bool File::ReopenRead(const File& held)
+{
+    Close();
+    if (held.handle_ == INVALID_HANDLE_VALUE)
+        return false;
+    // A second handle of the same file object: it cannot lead anywhere else.
+    // Reads name their offsets, so the two do not move each other.
+    HANDLE copy = INVALID_HANDLE_VALUE;
+    if (!DuplicateHandle(GetCurrentProcess(), held.handle_, GetCurrentProcess(), &copy, GENERIC_READ, FALSE, 0))
+        return false;
+    handle_ = copy;
+    position_ = 0;
+    return true;
+}
+
 bool File::Truncate()
 {
     return Seek(0) && SetEndOfFile(handle_) != 0;
@@ -172,9 +187,13 @@ size_t File::Read(void* buffer, size_t size)
     while (handle_ != INVALID_HANDLE_VALUE && done < size) {
         DWORD want = static_cast<DWORD>(size - done > 0x40000000u ? 0x40000000u : size - done);
         DWORD got = 0;
-        if (!ReadFile(handle_, static_cast<char*>(buffer) + done, want, &got, nullptr) || got == 0)
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(static_cast<uint64_t>(position_) & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(position_) >> 32);
+        if (!ReadFile(handle_, static_cast<char*>(buffer) + done, want, &got, &at) || got == 0)
             break;
         done += got;
+        position_ += got;
     }
     return done;
 }
@@ -185,9 +204,13 @@ bool File::Write(const void* buffer, size_t size)
     while (handle_ != INVALID_HANDLE_VALUE && done < size) {
         DWORD want = static_cast<DWORD>(size - done > 0x40000000u ? 0x40000000u : size - done);
         DWORD put = 0;
-        if (!WriteFile(handle_, static_cast<const char*>(buffer) + done, want, &put, nullptr) || put == 0)
+        OVERLAPPED at = {};
+        at.Offset = static_cast<DWORD>(static_cast<uint64_t>(position_) & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(position_) >> 32);
+        if (!WriteFile(handle_, static_cast<const char*>(buffer) + done, want, &put, &at) || put == 0)
             return false;
         done += put;
+        position_ += put;
     }
     return done == size;
 }
@@ -196,8 +219,10 @@ bool File::Seek(int64_t pos)
 {
     LARGE_INTEGER to;
     to.QuadPart = pos;
-    return handle_ != INVALID_HANDLE_VALUE && pos >= 0 &&
-           SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN) != 0;
+    if (handle_ == INVALID_HANDLE_VALUE || pos < 0 || !SetFilePointerEx(handle_, to, nullptr, FILE_BEGIN))
+        return false;
+    position_ = pos;
+    return true;
 }
 
 int64_t File::Length()
@@ -210,6 +235,7 @@ int64_t File::Length()
 
 bool File::Close()
 {
+    position_ = 0;
     if (handle_ == INVALID_HANDLE_VALUE)
         return false;
     BOOL ok = CloseHandle(handle_);

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "container.h"
 #include "entry.h"
+#include "entry_verifier.h"
 #include "fileio.h"
 #include "sm3.h"
 #include "support.h"
@@ -76,6 +78,51 @@ TEST_F(EntryTest, AnEmptyEntryCreatesAMissingTargetAndLeavesAnExistingOneAlone)
     EXPECT_EQ(Write("\\empty", temp_ / "empty"), WriteOutcome::Unchanged);
     EXPECT_EQ(ReadBytes(temp_ / "empty"), "old");
     EXPECT_TRUE(reporter_.entryErrors.empty());
+}
+
+// The payload files are held open from their making; when another program
+// makes their names lead elsewhere (the folder moved away and another put in
+// its place), the index and the entries are still read from the files held,
+// by the extraction and the verifier alike, never from what the names now
+// name.
+TEST(PinnedFiles, ReadThroughTheHeldFilesAfterTheirNamesWereSwapped)
+{
+    TempFolder temp;
+    ASSERT_TRUE(MakeFolder(temp / "payload"));
+    const std::string index = temp / "payload\\c.qvai";
+    const std::string content = RandomBytes(3000, 7);
+    const std::string data = BuildContainer(index, {{"\\lib.dll", content, 1}});
+    File heldIndex, heldData;
+    ASSERT_TRUE(heldIndex.OpenRead(index));
+    ASSERT_TRUE(heldData.OpenRead(data));
+
+    // Swapped: the folder moved away, another one in its place with
+    // another container of the same names (its own digests, so its bytes
+    // would pass a check made against them).
+#ifdef _WIN32
+    auto native = [](const std::string& path) { return path; };
+#else
+    auto native = [](const std::string& path) { return NativePath(path); };
+#endif
+    ASSERT_EQ(std::rename(native(temp / "payload").c_str(), native(temp / "moved").c_str()), 0);
+    ASSERT_TRUE(MakeFolder(temp / "payload"));
+    BuildContainer(index, {{"\\lib.dll", "planted bytes", 1}});
+
+    ContainerIndex loaded;
+    ASSERT_TRUE(LoadContainerIndex(index, loaded, &heldIndex));
+    const PinnedFiles pins = {{data, &heldData}};
+    EntryVerifier verifier;
+    verifier.Start(loaded, ContainerIndex(), &pins);
+    EntryWorkspace workspace;
+    workspace.UseVerifier(&verifier);
+    workspace.PinFiles(&pins);
+    EXPECT_EQ(WriteEntry("\\lib.dll", loaded, temp / "lib.dll", workspace).outcome, WriteOutcome::Written);
+    EXPECT_EQ(ReadBytes(temp / "lib.dll"), content);
+
+    // By name, as before, the planted container is what is read.
+    ContainerIndex byName;
+    ASSERT_TRUE(LoadContainerIndex(index, byName));
+    EXPECT_EQ(byName.Find("\\lib.dll")->size, 13);
 }
 
 TEST_F(EntryTest, AMissingEntryIsNotWritten)
