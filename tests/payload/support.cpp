@@ -3,6 +3,8 @@
 #include <cstring>
 #include <random>
 
+#include <gtest/gtest.h>
+
 #include "LzmaEnc.h"
 #include "container.h"
 #include "fileio.h"
@@ -43,9 +45,14 @@ TempFolder::~TempFolder()
 
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
+    // A fixture that was not written would let the test pass for the wrong reason.
     File file;
-    if (file.OpenWrite(path))
-        file.Write(bytes.data(), bytes.size());
+    if (!file.OpenWrite(path)) {
+        ADD_FAILURE() << "cannot create " << path;
+        return;
+    }
+    if (!file.Write(bytes.data(), bytes.size()))
+        ADD_FAILURE() << "cannot write " << path;
 }
 
 std::string ReadBytes(const std::string& path)

@@ -102,8 +102,7 @@ TEST(CopyTree, RecreatesTheTreeWithEmptyFolders)
     ASSERT_TRUE(MakeDirsFullPath(temp / "src\\sub"));
     WriteBytes(temp / "src\\top.txt", "top");
     WriteBytes(temp / "src\\sub\\inner.txt", "inner");
-    WriteBytes(temp / "dst\\only-in-dst.txt", "kept");
-    MakeDirsFullPath(temp / "dst");
+    ASSERT_TRUE(MakeDirsFullPath(temp / "dst"));
     WriteBytes(temp / "dst\\only-in-dst.txt", "kept");
 
     CopyTree(temp / "src", temp / "dst");
