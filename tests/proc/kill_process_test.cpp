@@ -44,8 +44,8 @@ TEST(KillProcessByName, StopsEveryProgramOfTheStopListAndNoOther)
     EXPECT_EQ(KillProcessByName(temp / "a\\Survivor.exe"), 1);
     EXPECT_EQ(KillProcessByName("a\\Survivor.exe"), 1);
     EXPECT_EQ(KillProcessByName(""), 1);
-    Sleep(500);
-    EXPECT_TRUE(survivor->Running());
+    // A stop would end it now: its end is waited on, not slept over.
+    EXPECT_FALSE(survivor->WaitForExit(500));
 
     EXPECT_TRUE(EnableDebugPrivilege());
     std::vector<std::string> stopList;
