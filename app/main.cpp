@@ -1,7 +1,7 @@
 // The program entry of the installer.
-#include "setup_app.h"
+#include "app/setup_app.h"
 
-#include "report.h"
+#include "payload/report.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
-#include "setup_app.h"
+#include "app/setup_app.h"
 
-#include "command_line.h"
+#include "app/command_line.h"
 #include "install/exit_codes.h"
-#include "setup_dlg.h"
+#include "app/setup_dlg.h"
 #include "win/install_log.h"
 #include "win/shell_folder.h"
 

@@ -1,4 +1,4 @@
-#include "setup_dlg.h"
+#include "app/setup_dlg.h"
 
 #include "install/exit_codes.h"
 #include "install/install_worker.h"

@@ -11,9 +11,9 @@
 #include <cstring>
 #include <string>
 
-#include "container.h"
-#include "extract.h"
-#include "unpack.h"
+#include "payload/container.h"
+#include "payload/extract.h"
+#include "payload/unpack.h"
 
 namespace {
 

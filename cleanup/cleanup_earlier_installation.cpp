@@ -1,8 +1,8 @@
-#include "cleanup_earlier_installation.h"
+#include "cleanup/cleanup_earlier_installation.h"
 
-#include "cleanup_tables.h"
-#include "removal.h"
-#include "system_file_list.h"
+#include "cleanup/cleanup_tables.h"
+#include "cleanup/removal.h"
+#include "cleanup/system_file_list.h"
 
 #include "proc/processes.h"
 #include "sysint/run_and_wait.h"

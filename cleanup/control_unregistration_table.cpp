@@ -1,4 +1,4 @@
-#include "cleanup_tables.h"
+#include "cleanup/cleanup_tables.h"
 
 const ControlUnregistrationRow ControlUnregistrationTable[] = {
     // A control of the earlier generation, not registered again.

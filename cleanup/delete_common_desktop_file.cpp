@@ -1,4 +1,4 @@
-#include "removal.h"
+#include "cleanup/removal.h"
 
 #include "win/path_split.h"
 #include "win/shell_folder.h"

@@ -1,6 +1,6 @@
-#include "removal.h"
+#include "cleanup/removal.h"
 
-#include "tree.h"
+#include "payload/tree.h"
 
 void DeleteFolderTree(const std::string& folderPath)
 {

@@ -1,4 +1,4 @@
-#include "cleanup_tables.h"
+#include "cleanup/cleanup_tables.h"
 
 const char* const EarlierDesktopShortcuts[] = {
     "Halvor数字证书和电子签章客户端.lnk",

@@ -1,4 +1,4 @@
-#include "cleanup_tables.h"
+#include "cleanup/cleanup_tables.h"
 
 const EarlierKeyRow EarlierKeyTable[] = {
     {"SOFTWARE\\Microsoft\\Cryptography\\Defaults\\Provider\\NJA EKEY CSP V1.0"},

@@ -1,6 +1,6 @@
-#include "removal.h"
+#include "cleanup/removal.h"
 
-#include "fileio.h"
+#include "payload/fileio.h"
 #include "win/handle.h"
 #include "win/shell_folder.h"
 

@@ -1,4 +1,4 @@
-#include "registry_tree.h"
+#include "cleanup/registry_tree.h"
 
 #include <windows.h>
 #include <winternl.h>

@@ -1,6 +1,6 @@
-#include "system_file_list.h"
+#include "cleanup/system_file_list.h"
 
-#include "shared_runtime_files.h"
+#include "payload/shared_runtime_files.h"
 #include "win/path_split.h"
 
 #include <windows.h>

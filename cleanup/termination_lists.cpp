@@ -1,4 +1,4 @@
-#include "cleanup_tables.h"
+#include "cleanup/cleanup_tables.h"
 
 const ImageNameRow FirstTerminationList[] = {
     // The earlier client generation.

@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <string>
 
-#include "container.h"
-#include "entry.h"
-#include "fileio.h"
-#include "report.h"
+#include "payload/container.h"
+#include "payload/entry.h"
+#include "payload/fileio.h"
+#include "payload/report.h"
 
 namespace {
 

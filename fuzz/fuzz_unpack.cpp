@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "report.h"
-#include "unpack.h"
+#include "payload/report.h"
+#include "payload/unpack.h"
 
 namespace {
 

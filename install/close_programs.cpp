@@ -1,4 +1,4 @@
-#include "close_programs.h"
+#include "install/close_programs.h"
 
 #include "proc/close_lock_holders.h"
 

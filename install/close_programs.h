@@ -2,7 +2,7 @@
 // cleanup and the extraction.
 #pragma once
 
-#include "install_context.h"
+#include "install/install_context.h"
 
 // The lock holders of the installation folder (setup index), then those of
 // the system folder (system index), each found on a copy of the index and

@@ -1,4 +1,4 @@
-#include "registration_tables.h"
+#include "install/registration_tables.h"
 
 const ControlRegistrationRow ControlRegistrationTable[] = {
     {ControlRowFolder::System, ControlAction::Register, "TolvaneFileAccess.dll"},

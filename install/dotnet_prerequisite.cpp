@@ -1,4 +1,4 @@
-#include "dotnet_prerequisite.h"
+#include "install/dotnet_prerequisite.h"
 
 #include "sysint/prerequisite.h"
 #include "win/reg_key.h"

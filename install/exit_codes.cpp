@@ -1,4 +1,4 @@
-#include "exit_codes.h"
+#include "install/exit_codes.h"
 
 #include "win/install_log.h"
 

@@ -1,6 +1,6 @@
-#include "extraction_window.h"
+#include "install/extraction_window.h"
 
-#include "exit_codes.h"
+#include "install/exit_codes.h"
 
 #include "proc/close_lock_holders.h"
 

@@ -2,8 +2,8 @@
 // and message boxes, and the closing of lock holders, through the reporter.
 #pragma once
 
-#include "extract.h"
-#include "install_context.h"
+#include "payload/extract.h"
+#include "install/install_context.h"
 
 class SetupExtractionWindow : public ExtractionWindow {
 public:

@@ -1,7 +1,7 @@
-#include "file_associations.h"
+#include "install/file_associations.h"
 
 #include "cleanup/registry_tree.h"
-#include "registry_rows.h"
+#include "install/registry_rows.h"
 #include "win/install_log.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
-#include "registration.h"
+#include "install/registration.h"
 
-#include "platform_probe.h"
-#include "registration_tables.h"
+#include "install/platform_probe.h"
+#include "install/registration_tables.h"
 
 void ImportRegistryFiles(const std::string& installFolder, Launcher launch, PlatformProbe probe)
 {

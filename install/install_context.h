@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "container.h"
+#include "payload/container.h"
 #include "sysint/status_line.h"
 
 // The four temporary payload files, in the temporary folder.

@@ -1,4 +1,4 @@
-#include "install_folder.h"
+#include "install/install_folder.h"
 
 #include "win/shell_folder.h"
 

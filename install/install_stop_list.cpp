@@ -1,4 +1,4 @@
-#include "install_stop_list.h"
+#include "install/install_stop_list.h"
 
 const StopListRow InstallStopList[] = {
     // Earlier client generations, the sibling edition, token drivers and their monitors.

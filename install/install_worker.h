@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "install_context.h"
+#include "install/install_context.h"
 
 // Runs the installation's steps in their fixed order. Every step is
 // attempted; a failed step never stops the sequence.

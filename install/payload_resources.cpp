@@ -1,7 +1,7 @@
-#include "payload_resources.h"
+#include "install/payload_resources.h"
 
-#include "fileio.h"
-#include "unpack.h"
+#include "payload/fileio.h"
+#include "payload/unpack.h"
 
 #include <windows.h>
 

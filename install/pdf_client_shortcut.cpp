@@ -1,4 +1,4 @@
-#include "pdf_client_shortcut.h"
+#include "install/pdf_client_shortcut.h"
 
 #include "sysint/shortcut.h"
 #include "win/install_log.h"

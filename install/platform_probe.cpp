@@ -1,4 +1,4 @@
-#include "platform_probe.h"
+#include "install/platform_probe.h"
 
 bool Is64BitByWow64Directory(Wow64DirectoryCall call)
 {

@@ -1,6 +1,6 @@
-#include "product_entries.h"
+#include "install/product_entries.h"
 
-#include "registry_rows.h"
+#include "install/registry_rows.h"
 
 #include <windows.h>
 

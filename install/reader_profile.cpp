@@ -1,7 +1,7 @@
-#include "reader_profile.h"
+#include "install/reader_profile.h"
 
-#include "fileio.h"
-#include "tree.h"
+#include "payload/fileio.h"
+#include "payload/tree.h"
 #include "win/shell_folder.h"
 
 #include <windows.h>

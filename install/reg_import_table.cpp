@@ -1,4 +1,4 @@
-#include "registration_tables.h"
+#include "install/registration_tables.h"
 
 const RegImportRow RegImportTable[] = {
     // The certificate authority's own providers.

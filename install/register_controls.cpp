@@ -1,6 +1,6 @@
-#include "registration.h"
+#include "install/registration.h"
 
-#include "registration_tables.h"
+#include "install/registration_tables.h"
 
 #include <windows.h>
 #include <shlwapi.h>

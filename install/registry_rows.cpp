@@ -1,4 +1,4 @@
-#include "registry_rows.h"
+#include "install/registry_rows.h"
 
 #include "win/install_log.h"
 #include "win/reg_key.h"

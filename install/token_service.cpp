@@ -1,4 +1,4 @@
-#include "token_service.h"
+#include "install/token_service.h"
 
 #include "proc/processes.h"
 #include "win/install_log.h"

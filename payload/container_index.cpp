@@ -1,8 +1,8 @@
-#include "container.h"
+#include "payload/container.h"
 
 #include <cstring>
 
-#include "fileio.h"
+#include "payload/fileio.h"
 
 ContainerIndex::ContainerIndex(const ContainerIndex& other) { *this = other; }
 

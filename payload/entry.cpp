@@ -1,14 +1,14 @@
-#include "entry.h"
+#include "payload/entry.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "entry_verifier.h"
-#include "fileio.h"
-#include "report.h"
-#include "sm3.h"
-#include "tree.h"
+#include "payload/entry_verifier.h"
+#include "payload/fileio.h"
+#include "payload/report.h"
+#include "payload/sm3.h"
+#include "payload/tree.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "container.h"
+#include "payload/container.h"
 
 // The most bytes of one entry held in memory at a time (a second buffer of
 // the same size holds the target's bytes while they are compared).

@@ -1,4 +1,4 @@
-#include "entry.h"
+#include "payload/entry.h"
 
 #include "win/path_split.h"
 

@@ -1,4 +1,4 @@
-#include "entry_verifier.h"
+#include "payload/entry_verifier.h"
 
 #include <cstring>
 

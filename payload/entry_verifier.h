@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "container.h"
-#include "entry.h"
+#include "payload/container.h"
+#include "payload/entry.h"
 
 class EntryVerifier {
 public:

@@ -1,9 +1,9 @@
-#include "extract.h"
+#include "payload/extract.h"
 
-#include "entry.h"
-#include "fileio.h"
-#include "report.h"
-#include "shared_runtime_files.h"
+#include "payload/entry.h"
+#include "payload/fileio.h"
+#include "payload/report.h"
+#include "payload/shared_runtime_files.h"
 #include "win/install_log.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "container.h"
+#include "payload/container.h"
 
 // What the extraction needs from the setup window: the progress bar, the
 // programs holding files closed, and the user's answers.

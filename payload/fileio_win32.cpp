@@ -1,4 +1,4 @@
-#include "fileio.h"
+#include "payload/fileio.h"
 
 #include "win/path_split.h"
 

@@ -1,6 +1,6 @@
-#include "extract.h"
+#include "payload/extract.h"
 
-#include "fileio.h"
+#include "payload/fileio.h"
 #include "win/path_split.h"
 
 bool MakeDirsAlongPath(const std::string& path)

@@ -1,4 +1,4 @@
-#include "report.h"
+#include "payload/report.h"
 
 #include <cstdio>
 

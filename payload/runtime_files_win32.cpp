@@ -1,4 +1,4 @@
-#include "extract.h"
+#include "payload/extract.h"
 
 #include <windows.h>
 

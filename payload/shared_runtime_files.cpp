@@ -1,4 +1,4 @@
-#include "shared_runtime_files.h"
+#include "payload/shared_runtime_files.h"
 
 const SharedRuntimeFile SharedRuntimeFiles[] = {
     {"mfc70.dll"},

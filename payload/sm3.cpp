@@ -1,4 +1,4 @@
-#include "sm3.h"
+#include "payload/sm3.h"
 
 #include <gcrypt.h>
 

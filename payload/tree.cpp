@@ -1,10 +1,10 @@
-#include "tree.h"
+#include "payload/tree.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "fileio.h"
+#include "payload/fileio.h"
 #include "win/path_split.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "unpack.h"
+#include "payload/unpack.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 #include "LzmaDec.h"
-#include "fileio.h"
-#include "report.h"
+#include "payload/fileio.h"
+#include "payload/report.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "autoclose_dlg.h"
+#include "proc/autoclose_dlg.h"
 
-#include "processes.h"
+#include "proc/processes.h"
 #include "res/resource.h"
 
 cautoclosedlg::cautoclosedlg(const LockHolderList& holders, CWnd* parent)

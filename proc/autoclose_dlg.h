@@ -4,7 +4,7 @@
 #pragma once
 
 #include "win/dialog.h"
-#include "lock_holder.h"
+#include "proc/lock_holder.h"
 
 class cautoclosedlg : public CDialogEx {
 public:

@@ -1,8 +1,8 @@
-#include "close_lock_holders.h"
+#include "proc/close_lock_holders.h"
 
-#include "autoclose_dlg.h"
-#include "lock_detection.h"
-#include "process_handle.h"
+#include "proc/autoclose_dlg.h"
+#include "proc/lock_detection.h"
+#include "proc/process_handle.h"
 
 bool CloseLockHolders(const std::string& folder, ContainerIndex index, LockHolderList& closed)
 {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "container.h"
-#include "lock_holder.h"
+#include "payload/container.h"
+#include "proc/lock_holder.h"
 
 // Finds the processes that hold the container's programs or libraries below
 // folder (ending with "\") and terminates them through the close-programs

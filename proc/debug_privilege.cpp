@@ -1,4 +1,4 @@
-#include "processes.h"
+#include "proc/processes.h"
 
 #include "win/handle.h"
 

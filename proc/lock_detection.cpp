@@ -1,10 +1,10 @@
-#include "lock_detection.h"
+#include "proc/lock_detection.h"
 
-#include "processes.h"
-#include "process_handle.h"
+#include "proc/processes.h"
+#include "proc/process_handle.h"
 
 #include <psapi.h>
-#include "shared_runtime_files.h"
+#include "payload/shared_runtime_files.h"
 
 std::map<uint32_t, ModulePathList> ModulePathCache;
 

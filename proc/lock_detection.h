@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "container.h"
-#include "lock_holder.h"
+#include "payload/container.h"
+#include "proc/lock_holder.h"
 
 using ModulePathList = std::vector<std::string>;
 

@@ -1,4 +1,4 @@
-#include "notification_area.h"
+#include "proc/notification_area.h"
 
 namespace {
 

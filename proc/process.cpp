@@ -1,6 +1,6 @@
-#include "processes.h"
+#include "proc/processes.h"
 
-#include "process_handle.h"
+#include "proc/process_handle.h"
 #include "win/install_log.h"
 
 #include <map>

@@ -1,4 +1,4 @@
-#include "process_handle.h"
+#include "proc/process_handle.h"
 
 #include <psapi.h>
 #include <winternl.h>

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "lock_holder.h"
+#include "proc/lock_holder.h"
 
 // True when any process that the installer may open has the image name
 // imageName (see ImageNameMatches). Does not enable the debug privilege.

@@ -1,6 +1,6 @@
-#include "backup_installer.h"
+#include "sysint/backup_installer.h"
 
-#include "replace_file.h"
+#include "sysint/replace_file.h"
 #include "win/install_log.h"
 
 #include <windows.h>

@@ -1,6 +1,6 @@
-#include "config_files.h"
+#include "sysint/config_files.h"
 
-#include "replace_file.h"
+#include "sysint/replace_file.h"
 #include "win/install_log.h"
 #include "win/shell_folder.h"
 

@@ -1,4 +1,4 @@
-#include "folder_of.h"
+#include "sysint/folder_of.h"
 
 #include "win/path_split.h"
 

@@ -1,6 +1,6 @@
-#include "prerequisite.h"
+#include "sysint/prerequisite.h"
 
-#include "run_and_wait.h"
+#include "sysint/run_and_wait.h"
 
 #include <windows.h>
 #include <shlwapi.h>

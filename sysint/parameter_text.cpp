@@ -1,4 +1,4 @@
-#include "run_and_wait.h"
+#include "sysint/run_and_wait.h"
 
 bool BuildParameterText(const std::string& parameterTemplate, const std::string& folder, std::string& out)
 {

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "status_line.h"
+#include "sysint/status_line.h"
 
 struct PrerequisiteRow {
     const char* programFile;  // in the installation folder

@@ -1,4 +1,4 @@
-#include "prerequisite.h"
+#include "sysint/prerequisite.h"
 
 const PrerequisiteRow PrerequisiteTable[] = {
     {"vcredist_x86.exe", "/q /norestart", "安装运行库"},

@@ -1,7 +1,7 @@
-#include "product_shortcuts.h"
+#include "sysint/product_shortcuts.h"
 
-#include "shell_notify.h"
-#include "shortcut.h"
+#include "sysint/shell_notify.h"
+#include "sysint/shortcut.h"
 #include "win/shell_folder.h"
 
 #include <windows.h>

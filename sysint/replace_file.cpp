@@ -1,4 +1,4 @@
-#include "replace_file.h"
+#include "sysint/replace_file.h"
 
 #include "win/handle.h"
 

@@ -1,4 +1,4 @@
-#include "run_and_wait.h"
+#include "sysint/run_and_wait.h"
 
 #include "win/handle.h"
 #include "win/install_log.h"

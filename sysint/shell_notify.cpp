@@ -1,6 +1,6 @@
-#include "shell_notify.h"
+#include "sysint/shell_notify.h"
 
-#include "folder_of.h"
+#include "sysint/folder_of.h"
 
 #include <windows.h>
 #include <shlobj.h>

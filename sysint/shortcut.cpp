@@ -1,6 +1,6 @@
-#include "shortcut.h"
+#include "sysint/shortcut.h"
 
-#include "folder_of.h"
+#include "sysint/folder_of.h"
 #include "win/com_init.h"
 #include "win/install_log.h"
 

@@ -1,4 +1,4 @@
-#include "system_path.h"
+#include "sysint/system_path.h"
 
 #include "win/install_log.h"
 

@@ -1,4 +1,4 @@
-#include "dialog.h"
+#include "win/dialog.h"
 
 CDialogEx::CDialogEx(UINT templateId, CWnd* parent) : m_templateId(templateId), m_pParentWnd(parent) {}
 

@@ -8,7 +8,7 @@
 // OnInitDialog; the loop then ends before the window is ever shown.
 #pragma once
 
-#include "wnd.h"
+#include "win/wnd.h"
 
 #include <atomic>
 

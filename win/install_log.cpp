@@ -1,4 +1,4 @@
-#include "install_log.h"
+#include "win/install_log.h"
 
 #include <chrono>
 #include <cstdarg>

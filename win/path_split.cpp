@@ -1,4 +1,4 @@
-#include "path_split.h"
+#include "win/path_split.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // counted in their length, as the platform requires.
 #pragma once
 
-#include "handle.h"
+#include "win/handle.h"
 
 #include <string>
 

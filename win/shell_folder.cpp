@@ -1,4 +1,4 @@
-#include "shell_folder.h"
+#include "win/shell_folder.h"
 
 #include <windows.h>
 #include <shlobj.h>

@@ -1,6 +1,6 @@
-#include "winapp.h"
+#include "win/winapp.h"
 
-#include "path_split.h"
+#include "win/path_split.h"
 
 BOOL CWinApp::InitInstance()
 {

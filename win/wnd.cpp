@@ -1,4 +1,4 @@
-#include "wnd.h"
+#include "win/wnd.h"
 
 #include <vector>
 

@@ -1,10 +1,10 @@
 // The cleanup plan on a prefix prepared as an earlier installation, and on
 // prefixes that lack parts of one.
-#include "cleanup_earlier_installation.h"
-#include "cleanup_tables.h"
-#include "system_file_list.h"
+#include "cleanup/cleanup_earlier_installation.h"
+#include "cleanup/cleanup_tables.h"
+#include "cleanup/system_file_list.h"
 
-#include "run_and_wait.h"
+#include "sysint/run_and_wait.h"
 
 #include <gtest/gtest.h>
 

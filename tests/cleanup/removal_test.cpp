@@ -1,7 +1,7 @@
 // The removal helpers: folder trees (read-only, hidden, held open, links),
 // the log folder, the history files, and the system-file list.
-#include "removal.h"
-#include "system_file_list.h"
+#include "cleanup/removal.h"
+#include "cleanup/system_file_list.h"
 
 #include <gtest/gtest.h>
 

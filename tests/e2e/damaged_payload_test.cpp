@@ -2,7 +2,7 @@
 // resource or index, with its code, and the run goes on to its end.
 #include "scenario.h"
 
-#include "container.h"
+#include "payload/container.h"
 
 #include <cstdio>
 #include <vector>

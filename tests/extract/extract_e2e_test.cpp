@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "child_process.h"
-#include "close_lock_holders.h"
-#include "extract.h"
-#include "extraction_window.h"
-#include "fileio.h"
+#include "proc/close_lock_holders.h"
+#include "payload/extract.h"
+#include "install/extraction_window.h"
+#include "payload/fileio.h"
 #include "owner_reporter.h"
 #include "support.h"
 #include "ui_driver.h"

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <string>
 
-#include "extract.h"
-#include "extraction_window.h"
-#include "fileio.h"
+#include "payload/extract.h"
+#include "install/extraction_window.h"
+#include "payload/fileio.h"
 #include "owner_reporter.h"
 #include "support.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "install_context.h"
+#include "install/install_context.h"
 
 class OwnerReporter : public InstallReporter {
 public:

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "container.h"
-#include "entry.h"
-#include "entry_verifier.h"
-#include "fileio.h"
-#include "sm3.h"
+#include "payload/container.h"
+#include "payload/entry.h"
+#include "payload/entry_verifier.h"
+#include "payload/fileio.h"
+#include "payload/sm3.h"
 #include "support.h"
 
 #ifdef _WIN32

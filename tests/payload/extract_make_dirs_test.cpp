@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "extract.h"
-#include "fileio.h"
+#include "payload/extract.h"
+#include "payload/fileio.h"
 #include "support.h"
-#include "tree.h"
+#include "payload/tree.h"
 
 #include <cstring>
 #include <string>

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "entry.h"
-#include "entry_verifier.h"
-#include "extract.h"
-#include "fileio.h"
+#include "payload/entry.h"
+#include "payload/entry_verifier.h"
+#include "payload/extract.h"
+#include "payload/fileio.h"
 #include "support.h"
 
 namespace {

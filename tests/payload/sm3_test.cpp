@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "sm3.h"
+#include "payload/sm3.h"
 
 namespace {
 

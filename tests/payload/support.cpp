@@ -6,11 +6,11 @@
 #include <gtest/gtest.h>
 
 #include "LzmaEnc.h"
-#include "container.h"
-#include "fileio.h"
-#include "sm3.h"
-#include "tree.h"
-#include "unpack.h"
+#include "payload/container.h"
+#include "payload/fileio.h"
+#include "payload/sm3.h"
+#include "payload/tree.h"
+#include "payload/unpack.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "report.h"
+#include "payload/report.h"
 
 // A fresh folder, removed with everything in it at the end of the test.
 class TempFolder {

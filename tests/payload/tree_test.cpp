@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "fileio.h"
+#include "payload/fileio.h"
 #include "support.h"
-#include "tree.h"
+#include "payload/tree.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "fileio.h"
+#include "payload/fileio.h"
 #include "support.h"
-#include "unpack.h"
+#include "payload/unpack.h"
 
 namespace {
 

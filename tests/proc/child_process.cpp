@@ -2,7 +2,7 @@
 
 #include <psapi.h>
 
-#include "tree.h"
+#include "payload/tree.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "child_process.h"
 #include "install/close_programs.h"
-#include "processes.h"
+#include "proc/processes.h"
 #include "support.h"
 
 namespace {

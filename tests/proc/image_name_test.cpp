@@ -4,7 +4,7 @@
 #include <string>
 
 #include "install/install_stop_list.h"
-#include "processes.h"
+#include "proc/processes.h"
 
 namespace {
 

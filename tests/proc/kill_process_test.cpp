@@ -6,7 +6,7 @@
 
 #include "child_process.h"
 #include "install/install_stop_list.h"
-#include "processes.h"
+#include "proc/processes.h"
 #include "support.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "autoclose_dlg.h"
+#include "proc/autoclose_dlg.h"
 #include "child_process.h"
-#include "close_lock_holders.h"
-#include "lock_detection.h"
-#include "processes.h"
+#include "proc/close_lock_holders.h"
+#include "proc/lock_detection.h"
+#include "proc/processes.h"
 #include "support.h"
 
 namespace {

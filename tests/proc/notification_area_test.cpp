@@ -3,7 +3,7 @@
 #include <utility>
 #include <vector>
 
-#include "notification_area.h"
+#include "proc/notification_area.h"
 
 namespace {
 

@@ -5,11 +5,11 @@
 // (Wow6432Node), the 64-bit view for the x86_64 build.
 #include "support.h"
 
-#include "file_associations.h"
-#include "pdf_client_shortcut.h"
-#include "product_entries.h"
+#include "install/file_associations.h"
+#include "install/pdf_client_shortcut.h"
+#include "install/product_entries.h"
 #include "proc/processes.h"
-#include "token_service.h"
+#include "install/token_service.h"
 #include "win/shell_folder.h"
 
 #include <gtest/gtest.h>

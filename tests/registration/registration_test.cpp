@@ -1,10 +1,10 @@
 // The registration steps with Wine's own regedit and regsvr32: the registry
 // files of the sample payload imported in their platform's variant, in table
 // order, and the stub controls registered (their keys appear).
-#include "dotnet_prerequisite.h"
-#include "platform_probe.h"
-#include "registration.h"
-#include "registration_tables.h"
+#include "install/dotnet_prerequisite.h"
+#include "install/platform_probe.h"
+#include "install/registration.h"
+#include "install/registration_tables.h"
 
 #include <gtest/gtest.h>
 

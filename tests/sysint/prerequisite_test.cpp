@@ -1,6 +1,6 @@
 // The prerequisite installers: run with their status text when present,
 // passed over without a trace when absent.
-#include "prerequisite.h"
+#include "sysint/prerequisite.h"
 
 #include <gtest/gtest.h>
 

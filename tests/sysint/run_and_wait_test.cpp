@@ -1,6 +1,6 @@
 // The launcher: what the started program sees, programs that cannot start,
 // and programs that outlive the wait.
-#include "run_and_wait.h"
+#include "sysint/run_and_wait.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <sstream>
 
-#include "container.h"
-#include "sm3.h"
+#include "payload/container.h"
+#include "payload/sm3.h"
 #include "support.h"
 
 namespace {

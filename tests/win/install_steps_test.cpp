@@ -1,7 +1,7 @@
 // The install driver's own steps: the installation folder and the reset of
 // the document reader's profile. Each run has a fresh Wine prefix.
-#include "install_folder.h"
-#include "reader_profile.h"
+#include "install/install_folder.h"
+#include "install/reader_profile.h"
 
 #include <gtest/gtest.h>
 

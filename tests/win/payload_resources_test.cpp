@@ -1,7 +1,7 @@
 // The payload resources of the program's own module: found by the lower-case
 // type name in whatever language they carry, and unpacked into a file.
-#include "payload_resources.h"
-#include "fileio.h"
+#include "install/payload_resources.h"
+#include "payload/fileio.h"
 #include "win/winapp.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The installation as the setup window sees it: every status text and every
 // progress position, recorded by the window's own controls as they arrive,
 // in order, against the list the install driver must produce.
-#include "setup_dlg.h"
+#include "app/setup_dlg.h"
 
-#include "container.h"
+#include "payload/container.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>

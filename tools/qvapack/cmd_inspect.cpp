@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "container.h"
-#include "entry.h"
-#include "report.h"
-#include "tool.h"
+#include "payload/container.h"
+#include "payload/entry.h"
+#include "payload/report.h"
+#include "tools/qvapack/tool.h"
 
 namespace {
 

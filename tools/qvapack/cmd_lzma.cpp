@@ -2,9 +2,9 @@
 #include <memory>
 
 #include "LzmaEnc.h"
-#include "fileio.h"
-#include "tool.h"
-#include "unpack.h"
+#include "payload/fileio.h"
+#include "tools/qvapack/tool.h"
+#include "payload/unpack.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <limits>
 #include <memory>
 
-#include "container.h"
-#include "fileio.h"
-#include "sm3.h"
-#include "tool.h"
+#include "payload/container.h"
+#include "payload/fileio.h"
+#include "payload/sm3.h"
+#include "tools/qvapack/tool.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <memory>
 
-#include "fileio.h"
-#include "sm3.h"
-#include "tool.h"
+#include "payload/fileio.h"
+#include "payload/sm3.h"
+#include "tools/qvapack/tool.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "tool.h"
+#include "tools/qvapack/tool.h"
 
 namespace {
 

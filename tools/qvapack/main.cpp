@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "report.h"
-#include "tool.h"
+#include "payload/report.h"
+#include "tools/qvapack/tool.h"
 
 namespace {
 

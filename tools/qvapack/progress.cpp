@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "tool.h"
+#include "tools/qvapack/tool.h"
 
 Progress::Progress(const char* label, uint64_t total)
     : label_(label), total_(total), enabled_(isatty(STDERR_FILENO) != 0 && total > 0)

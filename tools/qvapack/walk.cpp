@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
-#include "tool.h"
-#include "entry.h"
+#include "tools/qvapack/tool.h"
+#include "payload/entry.h"
 #include "win/path_split.h"
 
 namespace {
