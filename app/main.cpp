@@ -1,8 +1,6 @@
 // The program entry of the installer.
 #include "app/setup_app.h"
 
-#include "payload/report.h"
-
 #include <windows.h>
 
 #include <cstdio>
@@ -27,28 +25,11 @@ void HardenLibrarySearch()
     ::SetDllDirectoryA("");
 }
 
-// A damaged entry is shown in a box; the unpacking diagnostics go to standard output.
-class InstallerReporter : public PayloadReporter {
-public:
-    void EntryError(const std::string& name) override
-    {
-        ::MessageBoxA(nullptr, name.c_str(), "QVA解压错误!", MB_OK | MB_ICONERROR);
-    }
-    void Diagnostic(const std::string& line) override
-    {
-        std::fputs(line.c_str(), stdout);
-        std::fflush(stdout);
-    }
-};
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLine*/, int /*show*/)
 {
     HardenLibrarySearch();
-
-    static InstallerReporter reporter;
-    SetPayloadReporter(&reporter);
 
     static COstrinSetupApp theApp;
     theApp.m_hInstance = instance;

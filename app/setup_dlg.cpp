@@ -1,5 +1,7 @@
 #include "app/setup_dlg.h"
 
+#include "sysint/product.h"
+
 #include "install/exit_codes.h"
 #include "install/install_worker.h"
 #include "res/resource.h"
@@ -88,7 +90,6 @@ void COstrinSetupDlg::DoDataExchange()
 {
     DDX_Control(IDC_TITLE, m_title);
     DDX_Control(IDC_PROGRESS, m_progress);
-    DDX_Control(IDC_STATUS, m_status);
     DDX_Control(IDC_RUN_NOW, m_runNow);
     DDX_Control(IDC_CREATE_SHORTCUTS, m_createShortcuts);
 }
@@ -105,7 +106,7 @@ BOOL COstrinSetupDlg::OnInitDialog()
     m_title.Send(WM_SETFONT, reinterpret_cast<WPARAM>(m_titleFont.Get()), TRUE);
     m_title.SetText("欢迎使用安装向导");
 
-    SetText("Halvor数字证书和电子签章客户端");
+    SetText(kProductName);
 
     const std::string temp = GetTempFolder();
     m_strSetupIndexPath = temp + "setupdir.qvai";
@@ -124,6 +125,8 @@ BOOL COstrinSetupDlg::OnInitDialog()
     }
 
     SetWindowState(Ready);
+    if (m_bSilent || m_bFix)
+        StartUnattended();
     return TRUE;
 }
 
@@ -141,8 +144,8 @@ void COstrinSetupDlg::SetProgress(int n)
         ::SendMessageA(m_hWnd, WM_SETPROGRESS, static_cast<WPARAM>(n), 0);
         return;
     }
-    ::SendMessageA(m_progress.m_hWnd, PBM_SETRANGE, 0, 0x00640000);
-    ::SendMessageA(m_progress.m_hWnd, PBM_SETPOS, static_cast<WPARAM>(n), 0);
+    m_progress.SetRange(0, 100);
+    m_progress.SetPos(n);
 }
 
 void COstrinSetupDlg::ShowSetupWindow(bool show)
@@ -165,6 +168,8 @@ void COstrinSetupDlg::Finish(const std::string& installFolder, unsigned exitCode
     m_strInstallFolder = installFolder;
     m_nExitCode = exitCode;
     SetWindowState(Finished);
+    if (m_bSilent || m_bFix)
+        FinishUnattended();
 }
 
 void COstrinSetupDlg::EndProgram(UINT exitCode)
@@ -204,19 +209,21 @@ void COstrinSetupDlg::SetWindowState(int state)
     default:
         break;
     }
+}
 
-    if (!m_bSilent && !m_bFix)
-        return;
-    if (state == Ready) {
-        SetWindowState(Installing);
-        StartWorker();
-        ShowTrayBalloon("正在安装，请稍候。", 99999);
-    } else if (state == Finished) {
-        ShowTrayBalloon(kFinishedText, 2233);
-        RemoveTrayIcon();
-        // Ends the loop; nothing here touches the window after it.
-        RunFinishActions();
-    }
+void COstrinSetupDlg::StartUnattended()
+{
+    SetWindowState(Installing);
+    StartWorker();
+    ShowTrayBalloon("正在安装，请稍候。", 99999);
+}
+
+void COstrinSetupDlg::FinishUnattended()
+{
+    ShowTrayBalloon(kFinishedText, 2233);
+    RemoveTrayIcon();
+    // Ends the loop; nothing here touches the window after it.
+    RunFinishActions();
 }
 
 void COstrinSetupDlg::OnInstall()
@@ -233,6 +240,7 @@ void COstrinSetupDlg::StartWorker()
     if (m_hWorker)
         return;
     m_installRequest.reporter = this;
+    m_installRequest.control = this;
     m_installRequest.silent = m_bSilent;
     m_installRequest.payload = {m_strSetupIndexPath, m_strSetupDataPath, m_strSystemIndexPath, m_strSystemDataPath};
     m_hWorker.Reset(::CreateThread(nullptr, 0, &InstallWorker, &m_installRequest, 0, nullptr));

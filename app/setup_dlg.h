@@ -13,7 +13,7 @@
 #include <atomic>
 #include <string>
 
-class COstrinSetupDlg : public CDialogEx, public InstallReporter {
+class COstrinSetupDlg : public CDialogEx, public InstallReporter, public InstallRunControl {
 public:
     enum State { Ready = 0, Installing = 1, Finished = 2 };
 
@@ -39,6 +39,7 @@ public:
     // waits for the worker or for anything it may hold.
     void EndProgram(UINT exitCode) override;
 
+    // Stores the state and shows the controls of that state; nothing else.
     void SetWindowState(int state);
 
     // The finish actions: start the client and the reader server, end the loop.
@@ -56,6 +57,10 @@ private:
     void OnInstall();
     void OnCancelOrFinish();
     void StartWorker();
+    // Silent and fix mode: the installation starts at once, and its end runs
+    // the finish actions.
+    void StartUnattended();
+    void FinishUnattended();
     void OnPaint();
     LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void AddTrayIcon();
@@ -74,7 +79,6 @@ private:
     // Set by the worker just before it switches the window to Finished.
     std::string m_strInstallFolder;
     std::atomic<unsigned> m_nExitCode{0};
-    CEdit m_status;
     CButton m_runNow;
     bool m_bSilent;
     bool m_bFix;

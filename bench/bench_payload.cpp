@@ -13,6 +13,8 @@
 
 #include "payload/container.h"
 #include "payload/extract.h"
+#include "payload/fileio.h"
+#include "payload/report.h"
 #include "payload/unpack.h"
 
 namespace {
@@ -58,8 +60,10 @@ private:
 
 // The extraction's window: nothing to close, and a file that cannot be
 // written is counted and passed over.
-class CountingWindow : public ExtractionWindow {
+class CountingWindow : public ExtractionCallbacks {
 public:
+    void EntryError(const std::string& name) override { reporter_.EntryError(name); }
+    void Diagnostic(const std::string& line) override { reporter_.Diagnostic(line); }
     void SetProgress(int) override {}
     bool CloseLockHolders(const std::string&, const ContainerIndex&) override { return false; }
     bool AskIgnoreUnwritable(const std::string& target) override
@@ -72,6 +76,9 @@ public:
 
     int unwritable = 0;
     bool folderFailed = false;
+
+private:
+    PrintingReporter reporter_;
 };
 
 class Stopwatch {
@@ -106,7 +113,11 @@ int Unpack(const char* in, const char* out)
         return 2;
     }
     Stopwatch watch;
-    if (!UnpackResource(input.Data(), input.Size(), out)) {
+    File target;
+    PrintingReporter reporter;
+    if (!target.OpenWrite(out) ||
+        !UnpackResourceInto(input.Data(), input.Size(), target, out, reporter) ||
+        !target.Close()) {
         std::fprintf(stderr, "bench_payload: unpacking %s failed\n", in);
         return 1;
     }
@@ -125,7 +136,7 @@ int Extract(const char* indexPath, std::string dest)
         return 2;
     }
     CountingWindow window;
-    ExtractContainers(dest, dest, window, setup, system);
+    ExtractContainers(dest, dest, window, setup, system, nullptr);
     const double seconds = watch.Seconds();
     if (window.folderFailed || window.unwritable)
         return 1;

@@ -5,8 +5,9 @@
 #include "cleanup/system_file_list.h"
 
 #include "proc/processes.h"
+#include "sysint/product.h"
 #include "sysint/run_and_wait.h"
-#include "win/path_split.h"
+#include "win/path.h"
 #include "win/reg_key.h"
 #include "win/shell_folder.h"
 
@@ -18,23 +19,21 @@ namespace {
 
 void RemoveProgramGroup()
 {
-    std::string group = GetSpecialFolderPath(CSIDL_COMMON_PROGRAMS);
+    const std::string programs = GetSpecialFolderPath(CSIDL_COMMON_PROGRAMS);
     // Without the menu's path the group's name would be taken as a relative folder.
-    if (group.empty())
+    if (programs.empty())
         return;
-    if (FindLastSeparator(group) != group.size() - 1)
-        group += "\\";
-    DeleteFolderTree(group + "Halvor数字证书和电子签章客户端");
+    DeleteFolderTree(JoinPath(programs, kProgramGroupName));
 }
 
 void DeleteStartupValues()
 {
     RegKey run;
-    if (run.Open(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", KEY_ALL_ACCESS) !=
+    if (run.Open(HKEY_LOCAL_MACHINE, kRunKey, KEY_ALL_ACCESS) !=
         ERROR_SUCCESS)
         return;
     for (size_t i = 0; i < EarlierStartupValuesSize; ++i)
-        run.DeleteValue(EarlierStartupValues[i]);
+        LogRemoval("Run value", EarlierStartupValues[i], run.DeleteValue(EarlierStartupValues[i]));
 }
 
 void UnregisterControls(const std::string& installFolder, const std::string& systemFolder)
@@ -72,7 +71,7 @@ void CleanupEarlierInstallation()
 
     // 7.
     const std::string programFiles = GetFolderPath(CSIDL_PROGRAM_FILES);
-    const std::string installFolder = programFiles + "\\TolvaneKelm\\";
+    const std::string installFolder = programFiles + "\\" + kInstallFolderName + "\\";
     const std::string systemFolder = GetFolderPath(CSIDL_SYSTEM) + "\\";
 
     // 8. Each waits at most the launcher's bound.
@@ -89,6 +88,8 @@ void CleanupEarlierInstallation()
     }
 
     // 11.
-    for (size_t i = 0; i < EarlierKeyTableSize; ++i)
-        ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, EarlierKeyTable[i].subKey);
+    for (size_t i = 0; i < EarlierKeyTableSize; ++i) {
+        const char* subKey = EarlierKeyTable[i].subKey;
+        LogRemoval("key", std::string("HKLM\\") + subKey, ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, subKey));
+    }
 }

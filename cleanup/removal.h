@@ -1,7 +1,15 @@
-// Silent removal helpers: nothing is reported, every failure is passed over.
+// Removal helpers of the cleanup: every failure is passed over, and every
+// file, folder, key or value is logged as deleted, not there, or not deleted.
 #pragma once
 
 #include <string>
+
+// Logs one removal: "cleanup: WHAT deleted: NAME", "... not there: ..." (the
+// file or path was not found) or "... not deleted: NAME (error N)".
+void LogRemoval(const char* what, const std::string& name, unsigned long error);
+
+// DeleteFileA(path), logged.
+void DeleteFileLogged(const std::string& path);
 
 // Removes folderPath (with or without a trailing backslash) and everything
 // below it, clearing read-only, hidden and system attributes first. A link

@@ -1,7 +1,10 @@
 #include "cleanup/system_file_list.h"
 
+#include "cleanup/removal.h"
+
+#include "payload/container.h"
 #include "payload/shared_runtime_files.h"
-#include "win/path_split.h"
+#include "win/path.h"
 
 #include <windows.h>
 
@@ -18,24 +21,6 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
-bool IsNameInsideFolder(const std::string& name)
-{
-    if (name.empty() || name[0] == '\\' || name[0] == '/')
-        return false;
-    if (name.find(':') != std::string::npos)
-        return false;
-    size_t begin = 0;
-    for (;;) {
-        const size_t end = FindNextSeparator(name, begin, PathSeparators::BackslashOrSlash);
-        const std::string part = name.substr(begin, end == std::string::npos ? std::string::npos : end - begin);
-        if (part == "..")
-            return false;
-        if (end == std::string::npos)
-            return true;
-        begin = end + 1;
-    }
-}
-
 void DeleteListedSystemFiles(const std::string& systemFolder)
 {
     FilePtr list(std::fopen("sysdir.hash", "rb"));
@@ -51,7 +36,7 @@ void DeleteListedSystemFiles(const std::string& systemFolder)
 
     for (long i = 0; i < records; ++i) {
         char field[kSystemFileNameField];
-        unsigned char digest[kSystemFileDigestField];
+        unsigned char digest[kSm3Size];
         if (std::fread(field, 1, sizeof field, list.get()) != sizeof field ||
             std::fread(digest, 1, sizeof digest, list.get()) != sizeof digest)
             break;
@@ -59,8 +44,8 @@ void DeleteListedSystemFiles(const std::string& systemFolder)
         if (MatchesSharedRuntimeFiles(name))
             continue;
         // Only files inside the system folder are ever deleted.
-        if (!IsNameInsideFolder(name))
+        if (!IsInsideRelativePath(name))
             continue;
-        ::DeleteFileA(name.c_str());
+        DeleteFileLogged(name);
     }
 }

@@ -12,11 +12,6 @@
 
 namespace {
 
-class QuietReporter : public PayloadReporter {
-public:
-    void EntryError(const std::string&) override {}
-    void Diagnostic(const std::string&) override {}
-};
 
 std::string Scratch(const char* name) { return "/tmp/fuzz-index-" + std::to_string(getpid()) + "-" + name; }
 
@@ -24,8 +19,7 @@ std::string Scratch(const char* name) { return "/tmp/fuzz-index-" + std::to_stri
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static QuietReporter reporter;
-    SetPayloadReporter(&reporter);
+    QuietReporter quiet;
     const std::string index = Scratch("x.qvai");
     {
         File file;
@@ -42,8 +36,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const ContainerEntry& entry = loaded.Current();
             std::string rel;
             EntryRelativePath(entry.name, rel);
-            if (entry.size <= (1 << 20))
-                WriteEntryIfChanged(entry.name, loaded, Scratch("target"));
+            if (entry.size <= (1 << 20)) {
+                EntryWorkspace workspace(quiet);
+                WriteEntry(entry.name, loaded, Scratch("target"), workspace);
+            }
         }
     }
     DeleteFilePath(Scratch("target"));

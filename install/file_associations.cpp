@@ -2,7 +2,9 @@
 
 #include "cleanup/registry_tree.h"
 #include "install/registry_rows.h"
+#include "sysint/product.h"
 #include "win/install_log.h"
+#include "win/path.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -15,11 +17,11 @@ constexpr const char kPdfClient[] = "VOSKPdfClient.exe";
 constexpr const char kUserChoiceKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\FileExts\\";
 }  // namespace
 
-const char DocumentFileType[] = "TolvaneKelm.PdfDocument";
+const char DocumentFileType[] = PRODUCT_FOLDER_NAME ".PdfDocument";
 
 const AssociationRow FileAssociations[] = {
-    {DocumentFileType, "TolvaneKelm.PdfDocument\\DefaultIcon", "VOSKPdfClient.exe,0", false},
-    {DocumentFileType, "TolvaneKelm.PdfDocument\\shell\\open\\command", "VOSKPdfClient.exe \"%1\"", true},
+    {DocumentFileType, PRODUCT_FOLDER_NAME ".PdfDocument\\DefaultIcon", "VOSKPdfClient.exe,0", false},
+    {DocumentFileType, PRODUCT_FOLDER_NAME ".PdfDocument\\shell\\open\\command", "VOSKPdfClient.exe \"%1\"", true},
     {".pdf", ".pdf\\DefaultIcon", "VOSKPdfClient.exe,0", false},
     {".pdf", ".pdf\\shell\\open\\command", "VOSKPdfClient.exe \"%1\"", true},
     {".edc", ".edc\\DefaultIcon", "VOSKPdfClient.exe,0", false},
@@ -42,7 +44,7 @@ void WriteRowsOf(const char* type, const std::string& installFolder)
 
 void WriteFileAssociations(const std::string& installFolder)
 {
-    if (!::PathFileExistsA((installFolder + "\\" + kPdfClient).c_str())) {
+    if (!::PathFileExistsA(JoinPath(installFolder, kPdfClient).c_str())) {
         LogLine("file associations passed over: no %s", kPdfClient);
         return;
     }

@@ -1,5 +1,6 @@
-// What the install driver works on, and the one way it reports to the setup
-// window. The window implements InstallReporter; the driver touches nothing
+// What the install driver works on, and how it talks to the setup window:
+// it reports through InstallReporter and ends the run through
+// InstallRunControl. The window implements both; the driver touches nothing
 // else of it.
 #pragma once
 
@@ -31,6 +32,12 @@ public:
     // A message box owned by the setup window; a null caption is the
     // program's name. Returns the button chosen.
     virtual int ShowMessage(const char* text, const char* caption, UINT type) = 0;
+};
+
+// How the driver ends the run. Called from the worker thread.
+class InstallRunControl {
+public:
+    virtual ~InstallRunControl() = default;
     // The installation is done: the window takes the installation folder and
     // the program's exit code (SetupExitCode) and switches to its finished
     // state (in the unattended modes it then runs the finish actions and ends
@@ -44,15 +51,20 @@ public:
 // What the window hands the worker when it starts it.
 struct InstallRequest {
     InstallReporter* reporter = nullptr;
+    InstallRunControl* control = nullptr;
     bool silent = false;
     PayloadPaths payload;
 };
 
 // The state of one installation, owned by the worker for the whole run.
 struct InstallContext {
-    InstallContext(InstallReporter& r, bool s, const PayloadPaths& p) : reporter(r), silent(s), payload(p) {}
+    InstallContext(InstallReporter& r, InstallRunControl& c, bool s, const PayloadPaths& p)
+        : reporter(r), control(c), silent(s), payload(p)
+    {
+    }
 
     InstallReporter& reporter;
+    InstallRunControl& control;
     bool silent;
     PayloadPaths payload;
     // Program Files + "\TolvaneKelm\", and the system folder + "\".

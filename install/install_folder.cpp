@@ -1,5 +1,7 @@
 #include "install/install_folder.h"
 
+#include "sysint/product.h"
+
 #include "win/shell_folder.h"
 
 #include <windows.h>
@@ -9,8 +11,8 @@ std::string PrepareInstallFolder()
 {
     std::string folder = GetFolderPath(CSIDL_PROGRAM_FILES) + "\\";
     ::SetCurrentDirectoryA(folder.c_str());
-    ::CreateDirectoryA("TolvaneKelm", nullptr);
-    return folder + "TolvaneKelm\\";
+    ::CreateDirectoryA(kInstallFolderName, nullptr);
+    return folder + kInstallFolderName + "\\";
 }
 
 std::string SystemFolder()

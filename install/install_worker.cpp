@@ -7,7 +7,7 @@
 #include "install/close_programs.h"
 #include "install/dotnet_prerequisite.h"
 #include "install/exit_codes.h"
-#include "install/extraction_window.h"
+#include "install/extraction_callbacks.h"
 #include "install/file_associations.h"
 #include "install/install_folder.h"
 #include "install/install_stop_list.h"
@@ -113,24 +113,25 @@ void RunInstallation(InstallContext& context)
 {
     InstallReporter& reporter = context.reporter;
 
-    // 1. Browsers: a hint only, and not in silent mode.
+    // Browsers: a hint only, and not in silent mode.
     LogStep(1, "browser check");
     if (AnyBrowserRunning() && !context.silent)
         reporter.ShowMessage("请关闭所有浏览器，点击“确定”继续安装。", "提示", MB_OK | MB_ICONINFORMATION);
 
-    // 2. The two container indexes are the context's, empty until loaded.
+    // The two container indexes are the context's, empty until loaded.
     LogStep(2, "container indexes");
 
-    // 3. The payload resources into the temporary folder, each into a file
+    // The payload resources into the temporary folder, each into a file
     // made anew and held until the extraction is done.
     LogStep(3, "payload resources");
     HeldPayloadFiles held;
+    InstallerPayloadReporter payloadReporter;
     for (const PayloadResource& row : PayloadResources) {
-        if (!UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, held.*row.held))
+        if (!UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, held.*row.held, payloadReporter))
             ShowCorruption(context, row.code);
     }
 
-    // 4. The indexes, only from files the installer made and holds: what
+    // The indexes, only from files the installer made and holds: what
     // else may be found under those names is nobody's payload.
     LogStep(4, "index loading");
     // Read through the handles made at unpacking, never by name again: a
@@ -153,16 +154,14 @@ void RunInstallation(InstallContext& context)
     verifier.Start(held.setupData.IsOpen() ? context.setupIndex : none,
                    held.systemData.IsOpen() ? context.systemIndex : none, &heldData);
 
-    // 5.
     LogStep(5, "status: closing programs");
     reporter.SetStatus("自动关闭进程");
 
-    // 6.
     LogStep(6, "installation and system folders");
     context.installFolder = PrepareInstallFolder();
     context.systemFolder = SystemFolder();
 
-    // 7. Each program's path is read once in the run.
+    // Each program's path is read once in the run.
     LogStep(7, "stop list");
     {
         std::vector<std::string> stopList;
@@ -171,44 +170,37 @@ void RunInstallation(InstallContext& context)
         KillProcessesByName(stopList);
     }
 
-    // 8.
     LogStep(8, "news and notice history, notification area");
     DeleteNewsHistory();
     RefreshNotificationArea();
 
-    // 9.
     LogStep(9, "status: checking");
     reporter.SetStatus("检查安装环境");
 
-    // 10.
     LogStep(10, "programs holding installation files");
     CloseProgramsHoldingFiles(context);
 
-    // 11. It may remove the installation folder; step 15 makes it again.
+    // It may remove the installation folder; step 15 makes it again.
     LogStep(11, "cleanup of earlier installations");
     CleanupEarlierInstallation();
 
-    // 12.
     LogStep(12, "notification area");
     RefreshNotificationArea();
 
-    // 13.
     LogStep(13, "log folder");
     PruneLogFolder();
 
-    // 14.
     LogStep(14, "setup window");
     reporter.ShowSetupWindow(!context.silent);
 
-    // 15. Again: the cleanup may have removed the folder.
+    // Again: the cleanup may have removed the folder.
     LogStep(15, "installation folder again");
     context.installFolder = PrepareInstallFolder();
 
-    // 16.
     LogStep(16, "extraction");
     reporter.SetStatus("正在解压文件");
     {
-        SetupExtractionWindow extraction(reporter);
+        SetupExtractionCallbacks extraction(reporter, context.control);
         context.failedEntries = ExtractContainers(context.installFolder, context.systemFolder, extraction,
                                                   context.setupIndex, context.systemIndex, &verifier, &heldData);
     }
@@ -216,116 +208,97 @@ void RunInstallation(InstallContext& context)
     verifier.Stop();
     held.Close();
 
-    // 17.
     LogStep(17, "configuration files");
     CopyConfigFiles(context.installFolder);
 
-    // 18.
     LogStep(18, "search path");
     reporter.SetStatus("设置环境变量");
     AddToSystemPath(context.installFolder);
 
-    // 19. The bar steps back from 50.
+    // The bar steps back from 50.
     LogStep(19, "progress 20");
     reporter.SetProgress(20);
 
-    // 20.
     LogStep(20, "runtime libraries");
     InstallPrerequisite(VcRuntime, &reporter, context.installFolder);
 
-    // 21.
     LogStep(21, "progress 25");
     reporter.SetProgress(25);
 
-    // 22. .NET Framework 4, when its key is missing.
+    // .NET Framework 4, when its key is missing.
     LogStep(22, ".NET Framework 4");
     InstallNetFramework4WhenMissing(reporter, context.installFolder);
 
-    // 23.
     LogStep(23, "progress 30");
     reporter.SetProgress(30);
 
-    // 24.
     LogStep(24, "reader profile");
     ResetReaderProfile(context.installFolder);
 
-    // 25.
     LogStep(25, "root certificates");
     InstallPrerequisite(RootCert, nullptr, context.installFolder);
     InstallPrerequisite(RootCert1, nullptr, context.installFolder);
 
-    // 26.
     LogStep(26, "progress 40");
     reporter.SetProgress(40);
 
-    // 27.
     LogStep(27, "registry imports");
     reporter.SetStatus("写入注册表");
     ImportRegistryFiles(context.installFolder);
 
-    // 28.
     LogStep(28, "control registrations");
     reporter.SetStatus("注册控件");
     reporter.SetProgress(50);
     RegisterControls(context.installFolder, context.systemFolder);
 
-    // 29.
     LogStep(29, "file associations, PDF client shortcut");
     WriteFileAssociations(context.installFolder);
     CreatePdfClientShortcut(context.installFolder);
 
-    // 30. Virtual printer, when its setup is in the payload.
+    // Virtual printer, when its setup is in the payload.
     LogStep(30, "virtual printer");
     if (FileExists(context.installFolder + "DoroSetup.exe")) {
         reporter.SetStatus("安装虚拟打印");
         RunAndWait("DoroSetup.exe", "/sp- /verysilent /norestart", context.installFolder);
     }
 
-    // 31.
     LogStep(31, "progress 60");
     reporter.SetProgress(60);
 
-    // 32.
     LogStep(32, "uninstall entry");
     WriteUninstallEntry(context.installFolder);
-    // 33.
     LogStep(33, "start-up entries");
     WriteStartupEntries(context.installFolder);
 
-    // 34.
     LogStep(34, "progress 70, 80");
     reporter.SetProgress(70);
     reporter.SetProgress(80);
 
-    // 35.
     LogStep(35, "installer copy");
     BackupInstaller(context.installFolder);
 
-    // 36.
     LogStep(36, "progress 100");
     reporter.SetProgress(100);
 
-    // 37.
     LogStep(37, "pause");
     ::Sleep(500);
 
-    // 38. The installation folder is the context's; the window gets it with step 40.
+    // The installation folder is the context's; the window gets it with step 40.
     LogStep(38, "installation folder to the window");
 
-    // 39.
     LogStep(39, "token service restart");
     RestartTokenService(context.closedPrograms, context.installFolder);
 
-    // 40. In the unattended modes this also runs the finish actions and ends the program.
+    // In the unattended modes this also runs the finish actions and ends the program.
     LogStep(40, "finished");
-    reporter.Finish(context.installFolder, ExitCodeOf(context));
+    context.control.Finish(context.installFolder, ExitCodeOf(context));
 }
 
 DWORD WINAPI InstallWorker(LPVOID parameter)
 {
     const InstallRequest& request = *static_cast<const InstallRequest*>(parameter);
-    InstallContext context(*request.reporter, request.silent, request.payload);
+    InstallContext context(*request.reporter, *request.control, request.silent, request.payload);
     RunInstallation(context);
-    // 41. The indexes go with the context.
+    // The indexes go with the context.
     return 0;
 }

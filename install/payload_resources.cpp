@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held)
+bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held, PayloadReporter& reporter)
 {
     HRSRC info = ::FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), "qva");
     if (!info)
@@ -20,7 +20,7 @@ bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& 
     if (!bytes)
         return false;
     held.CreateExclusive(targetPath);
-    return UnpackResourceInto(static_cast<const uint8_t*>(bytes), size, held, targetPath);
+    return UnpackResourceInto(static_cast<const uint8_t*>(bytes), size, held, targetPath, reporter);
 }
 
 std::string CorruptionMessage(int code)

@@ -3,6 +3,7 @@
 #include "sysint/shortcut.h"
 #include "win/install_log.h"
 #include "win/shell_folder.h"
+#include "win/path.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -10,11 +11,11 @@
 
 void CreatePdfClientShortcut(const std::string& installFolder)
 {
-    const std::string selector = installFolder + "\\SelectCommonPdfClientTernix.exe";
+    const std::string selector = JoinPath(installFolder, "SelectCommonPdfClientTernix.exe");
     if (!::PathFileExistsA(selector.c_str()))
         return;
     const std::string desktop = GetSpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY);
-    CreateShortcut(selector, desktop + "\\通用PDF客户端.lnk");
-    if (::DeleteFileA((desktop + "\\可信电子签章客户端.lnk").c_str()))
+    CreateShortcut(selector, JoinPath(desktop, "通用PDF客户端.lnk"));
+    if (::DeleteFileA(JoinPath(desktop, "可信电子签章客户端.lnk").c_str()))
         LogLine("shortcut deleted: %s\\可信电子签章客户端.lnk", desktop.c_str());
 }

@@ -1,13 +1,9 @@
 #include "install/product_entries.h"
 
 #include "install/registry_rows.h"
+#include "sysint/product.h"
 
 #include <windows.h>
-
-#define PRODUCT_NAME "Halvor数字证书和电子签章客户端"
-#define RUN_VALUE_PREFIX "TolvaneKelm"
-
-const char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" PRODUCT_NAME;
 
 const ProductValue UninstallValues[] = {
     {"UninstallString", "uninstall.exe", ProductValue::FolderCommand},
@@ -17,11 +13,9 @@ const ProductValue UninstallValues[] = {
 };
 const size_t UninstallValuesSize = sizeof UninstallValues / sizeof UninstallValues[0];
 
-const char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-
 const ProductValue StartupValues[] = {
-    {RUN_VALUE_PREFIX "_Tolvane", "Tolvane.exe NoRunGUI", ProductValue::FolderCommand},
-    {RUN_VALUE_PREFIX "_SwOESServer", "OESRPC_win32\\SwOESServer.exe", ProductValue::FolderCommand},
+    {PRODUCT_FOLDER_NAME "_Tolvane", "Tolvane.exe NoRunGUI", ProductValue::FolderCommand},
+    {PRODUCT_FOLDER_NAME "_SwOESServer", "OESRPC_win32\\SwOESServer.exe", ProductValue::FolderCommand},
 };
 const size_t StartupValuesSize = sizeof StartupValues / sizeof StartupValues[0];
 

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "sysint/product.h"
+
 // A value whose data is built from the installation folder.
 struct ProductValue {
     const char* name;
@@ -15,11 +17,9 @@ struct ProductValue {
     } kind;
 };
 
-extern const char kUninstallKey[];
 extern const ProductValue UninstallValues[];
 extern const size_t UninstallValuesSize;
 
-extern const char kRunKey[];
 extern const ProductValue StartupValues[];
 extern const size_t StartupValuesSize;
 

@@ -1,6 +1,7 @@
 #include "install/registration.h"
 
 #include "install/registration_tables.h"
+#include "win/path.h"
 
 #include <windows.h>
 #include <shlwapi.h>
@@ -10,7 +11,7 @@ void RegisterControls(const std::string& installFolder, const std::string& syste
     for (size_t i = 0; i < ControlRegistrationTableSize; ++i) {
         const ControlRegistrationRow& row = ControlRegistrationTable[i];
         const std::string folder = row.folder == ControlRowFolder::System          ? systemFolder
-                                   : row.folder == ControlRowFolder::InstallReader ? installFolder + "\\Reader_Pro"
+                                   : row.folder == ControlRowFolder::InstallReader ? JoinPath(installFolder, "Reader_Pro")
                                                                                     : installFolder;
         switch (row.action) {
         case ControlAction::Register:
@@ -18,10 +19,10 @@ void RegisterControls(const std::string& installFolder, const std::string& syste
             break;
         case ControlAction::UnregisterThenDelete:
             launch("regsvr32.exe", (std::string("/s /u \"%s\\") + row.fileName + "\"").c_str(), folder);
-            ::DeleteFileA((folder + row.fileName).c_str());
+            ::DeleteFileA(JoinPath(folder, row.fileName).c_str());
             break;
         case ControlAction::RunIfPresent:
-            if (::PathFileExistsA((folder + "\\" + row.fileName).c_str()))
+            if (::PathFileExistsA(JoinPath(folder, row.fileName).c_str()))
                 launch(row.fileName, "", folder);
             break;
         }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "payload/sm3.h"
+
 class File;
 
 // The signature text at the start of every index file: 101 bytes, no zero byte.
@@ -20,12 +22,26 @@ constexpr uint8_t kContainerKey = 0xA7;
 constexpr int kIndexHeaderSize = 512;
 constexpr int kIndexRecordSize = 301;
 constexpr int kRecordNameSize = 260;
-constexpr int kDigestSize = 32;
 constexpr int kRecordNameOffset = 1;
 constexpr int kRecordDigestOffset = 261;
 constexpr int kRecordDataOffset = 293;
 constexpr int kRecordSizeOffset = 297;
 constexpr uint8_t kScrambledFlag = 1;
+
+// The numbers of the formats (index records, LZMA-alone headers) are 32-bit
+// little-endian.
+inline uint32_t ReadUint32LE(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+// The system-file list "sysdir.hash" that the packer writes beside the
+// installed files: 292-byte records of a file name relative to the system
+// folder (260 bytes, code page 936, zero terminated inside the field) and its
+// SM3 digest.
+constexpr size_t kSystemFileNameField = 260;
+constexpr size_t kSystemFileRecord = kSystemFileNameField + kSm3Size;
 
 // Stored byte to plain byte: exchange the 4-bit halves, then XOR with the key.
 inline uint8_t DescrambleByte(uint8_t stored)
@@ -45,7 +61,7 @@ struct ContainerEntry {
     std::string dataFile;  // full path of the data file holding the bytes
     int32_t offset = 0;
     int32_t size = 0;
-    uint8_t digest[kDigestSize] = {};
+    uint8_t digest[kSm3Size] = {};
     bool scrambled = false;
 };
 

@@ -45,11 +45,7 @@ std::string DataFilePathOf(const std::string& indexPath)
     return path + "qvas";
 }
 
-static int32_t ReadInt32(const uint8_t* p)
-{
-    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
-}
+static int32_t ReadInt32(const uint8_t* p) { return static_cast<int32_t>(ReadUint32LE(p)); }
 
 bool LoadContainerIndex(const std::string& indexPath, ContainerIndex& index, const File* held)
 {
@@ -97,7 +93,7 @@ bool LoadContainerIndex(const std::string& indexPath, ContainerIndex& index, con
         entry.dataFile = dataFile;
         entry.offset = ReadInt32(record + kRecordDataOffset);
         entry.size = ReadInt32(record + kRecordSizeOffset);
-        std::memcpy(entry.digest, record + kRecordDigestOffset, kDigestSize);
+        std::memcpy(entry.digest, record + kRecordDigestOffset, kSm3Size);
         entry.scrambled = scrambled;
     }
     return true;

@@ -9,6 +9,7 @@
 #include "payload/report.h"
 #include "payload/sm3.h"
 #include "payload/tree.h"
+#include "win/path.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ private:
     bool scrambled_ = false;
 };
 
-size_t ChunkAt(size_t done, size_t total) { return total - done < kEntryChunkSize ? total - done : kEntryChunkSize; }
+size_t ChunkAt(size_t done, size_t total) { return total - done < kChunkSize ? total - done : kChunkSize; }
 
 // The first pass: reads the entry chunk by chunk, checks its digest and,
 // when target is given (open, of the entry's length), compares it with the
@@ -73,7 +74,7 @@ EntryCheck CheckAndCompare(const ContainerEntry& entry, EntryWorkspace& workspac
     sameAsTarget = false;
     EntryCheck verdict = EntryCheck::Unreadable;
     const bool known = workspace.Verifier() && workspace.Verifier()->Verdict(entry, verdict);
-    if (known && (verdict != EntryCheck::Ok || (!target && entry.size > static_cast<int32_t>(kEntryChunkSize))))
+    if (known && (verdict != EntryCheck::Ok || (!target && entry.size > static_cast<int32_t>(kChunkSize))))
         return verdict;
     sameAsTarget = target != nullptr;
     uint8_t* content = workspace.Content();
@@ -106,7 +107,7 @@ bool WriteContent(const ContainerEntry& entry, EntryWorkspace& workspace, File& 
 {
     const size_t size = static_cast<size_t>(entry.size);
     uint8_t* content = workspace.Content();
-    if (size <= kEntryChunkSize)
+    if (size <= kChunkSize)
         return target.Write(content, size);
     EntryBytes bytes;
     if (!bytes.Open(entry, workspace)) {
@@ -128,13 +129,13 @@ bool WriteContent(const ContainerEntry& entry, EntryWorkspace& workspace, File& 
 
 // An empty entry has nothing to compare or rewrite: an existing target stays
 // as it is, a missing one is created empty.
-WriteResult WriteEmptyEntry(const ContainerEntry& entry, const std::string& targetPath)
+WriteResult WriteEmptyEntry(const ContainerEntry& entry, const std::string& targetPath, PayloadReporter& reporter)
 {
     uint8_t digest[kSm3Size];
     ComputeSm3(nullptr, 0, digest);
     const bool verified = std::memcmp(digest, entry.digest, kSm3Size) == 0;
     if (!verified)
-        CurrentPayloadReporter().EntryError(entry.name);
+        reporter.EntryError(entry.name);
     if (FileExists(targetPath))
         return {WriteOutcome::Unchanged, verified};
     File target;
@@ -146,13 +147,13 @@ WriteResult WriteEmptyEntry(const ContainerEntry& entry, const std::string& targ
 uint8_t* Allocated(std::unique_ptr<uint8_t[]>& buffer)
 {
     if (!buffer)
-        buffer.reset(new (std::nothrow) uint8_t[kEntryChunkSize]);
+        buffer.reset(new (std::nothrow) uint8_t[kChunkSize]);
     return buffer.get();
 }
 
 }  // namespace
 
-EntryWorkspace::EntryWorkspace() = default;
+EntryWorkspace::EntryWorkspace(PayloadReporter& reporter) : reporter_(reporter) {}
 EntryWorkspace::~EntryWorkspace() = default;
 
 File* EntryWorkspace::DataFile(const std::string& path)
@@ -173,20 +174,6 @@ File* EntryWorkspace::DataFile(const std::string& path)
 uint8_t* EntryWorkspace::Content() { return Allocated(content_); }
 uint8_t* EntryWorkspace::Target() { return Allocated(target_); }
 
-bool ReadEntry(const std::string& name, uint8_t* buffer, const ContainerIndex& index, int32_t capacity)
-{
-    const ContainerEntry* entry = index.Find(name);
-    if (!entry || entry->size > capacity)
-        return false;
-    EntryWorkspace workspace;
-    EntryBytes bytes;
-    if (!bytes.Open(*entry, workspace) || !bytes.Read(buffer, static_cast<size_t>(entry->size)))
-        return false;
-    uint8_t digest[kSm3Size];
-    ComputeSm3(buffer, static_cast<size_t>(entry->size), digest);
-    return std::memcmp(digest, entry->digest, kSm3Size) == 0;
-}
-
 EntryCheck CheckEntry(const ContainerEntry& entry, EntryWorkspace& workspace)
 {
     bool same = false;
@@ -200,7 +187,7 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
     if (!entry)
         return {WriteOutcome::Missing, true};
     if (entry->size == 0)
-        return WriteEmptyEntry(*entry, targetPath);
+        return WriteEmptyEntry(*entry, targetPath, workspace.Reporter());
 
     EntryCheck check;
     bool same = false;
@@ -214,7 +201,7 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
     // Bytes that were not read, or that failed their check, are not content:
     // the target stays as it was.
     if (check != EntryCheck::Ok) {
-        CurrentPayloadReporter().EntryError(entry->name);
+        workspace.Reporter().EntryError(entry->name);
         return {check == EntryCheck::Mismatch ? WriteOutcome::Damaged : WriteOutcome::Unreadable, false};
     }
     if (same)
@@ -232,7 +219,7 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
         // The data file changed between the passes: what was written is not
         // the checked content, so it never takes the target's place.
         replacement.Close();
-        CurrentPayloadReporter().EntryError(entry->name);
+        workspace.Reporter().EntryError(entry->name);
         return {WriteOutcome::Unreadable, false};
     }
     if (!written) {
@@ -242,14 +229,10 @@ WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, con
     return {replacement.CommitReplacement(targetPath) ? WriteOutcome::Written : WriteOutcome::WriteFailed, true};
 }
 
-WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, const std::string& targetPath)
+bool EntryRelativePath(const std::string& name, std::string& rel)
 {
-    EntryWorkspace workspace;
-    return WriteEntry(name, index, targetPath, workspace);
-}
-
-bool WriteEntryIfChanged(const std::string& name, const ContainerIndex& index, const std::string& targetPath)
-{
-    WriteOutcome outcome = WriteEntry(name, index, targetPath).outcome;
-    return outcome == WriteOutcome::Written || outcome == WriteOutcome::Unchanged;
+    if (name.size() < 2 || !IsInsideRelativePath(name.substr(1)))
+        return false;
+    rel = name.substr(1);
+    return true;
 }

@@ -11,15 +11,10 @@
 #include <vector>
 
 #include "payload/container.h"
+#include "payload/fileio.h"
 
-// The most bytes of one entry held in memory at a time (a second buffer of
-// the same size holds the target's bytes while they are compared).
-constexpr size_t kEntryChunkSize = 1 << 20;
-
-// Reads the entry's bytes into buffer (capacity bytes), descrambles them and
-// checks them against the stored digest. True when found, fitting, read in
-// full and matching.
-bool ReadEntry(const std::string& name, uint8_t* buffer, const ContainerIndex& index, int32_t capacity);
+// An entry is held in memory at most kChunkSize bytes at a time (a second
+// buffer of the same size holds the target's bytes while they are compared).
 
 // What checking an entry's bytes against its digest found.
 enum class EntryCheck {
@@ -30,12 +25,14 @@ enum class EntryCheck {
 
 class File;
 class EntryVerifier;
+class PayloadReporter;
 
 // What writing one entry after another reuses: the chunk buffers and the
 // data file, kept open while the entries come from the same one.
 class EntryWorkspace {
 public:
-    EntryWorkspace();
+    // Entries whose own bytes fail are reported to reporter.
+    explicit EntryWorkspace(PayloadReporter& reporter);
     ~EntryWorkspace();
     EntryWorkspace(const EntryWorkspace&) = delete;
     EntryWorkspace& operator=(const EntryWorkspace&) = delete;
@@ -48,7 +45,7 @@ public:
     // stay open while the workspace is used.
     void PinFiles(const PinnedFiles* pins) { pins_ = pins; }
     const PinnedFiles* Pins() const { return pins_; }
-    // The two chunk buffers (kEntryChunkSize bytes each); nullptr when they
+    // The two chunk buffers (kChunkSize bytes each); nullptr when they
     // cannot be had.
     uint8_t* Content();
     uint8_t* Target();
@@ -58,7 +55,10 @@ public:
     void UseVerifier(const EntryVerifier* verifier) { verifier_ = verifier; }
     const EntryVerifier* Verifier() const { return verifier_; }
 
+    PayloadReporter& Reporter() { return reporter_; }
+
 private:
+    PayloadReporter& reporter_;
     const EntryVerifier* verifier_ = nullptr;
     const PinnedFiles* pins_ = nullptr;
     std::unique_ptr<File> data_;
@@ -92,21 +92,8 @@ struct WriteResult {
 // bytes.
 WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, const std::string& targetPath,
                        EntryWorkspace& workspace);
-// The same with a workspace of its own.
-WriteResult WriteEntry(const std::string& name, const ContainerIndex& index, const std::string& targetPath);
-
-// True when the target holds the entry's content afterwards.
-bool WriteEntryIfChanged(const std::string& name, const ContainerIndex& index, const std::string& targetPath);
-
-// Whether one component of a path (code page 936) is a name Windows stores
-// as it is: not empty, no control character and none of <>:"/\|?*, not
-// ending in a dot or a blank (Windows would trim them), and no device name
-// (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, with any extension).
-bool IsValidWindowsName(const std::string& component);
-
 // The path of an entry below its target folder: the name without its leading
-// byte. False for names that would leave the folder (a ".." component, a drive
-// letter or any ":"), for names with a component that is no valid Windows
-// name (IsValidWindowsName; a lone "." is allowed) and for names with no path
-// at all.
+// byte, when that stays inside the folder (IsInsideRelativePath: no "..",
+// drive, stream, device or name Windows would trim). False otherwise, and for
+// names with no path at all.
 bool EntryRelativePath(const std::string& name, std::string& rel);

@@ -1,5 +1,7 @@
 #include "payload/entry_verifier.h"
 
+#include "payload/report.h"
+
 #include <cstring>
 
 void EntryVerifier::Stop()
@@ -30,7 +32,9 @@ void EntryVerifier::Start(const ContainerIndex& first, const ContainerIndex& sec
 
 void EntryVerifier::Run()
 {
-    EntryWorkspace workspace;
+    // Only checks: the verdicts are reported where the extraction reaches them.
+    QuietReporter quiet;
+    EntryWorkspace workspace(quiet);
     workspace.PinFiles(pins_);
     for (size_t i = 0; i < slots_.size(); ++i) {
         {
@@ -58,7 +62,7 @@ bool EntryVerifier::Verdict(const ContainerEntry& entry, EntryCheck& check) cons
     const size_t slot = found->second;
     const ContainerEntry& checked = slots_[slot].entry;
     if (checked.offset != entry.offset || checked.size != entry.size || checked.scrambled != entry.scrambled ||
-        std::memcmp(checked.digest, entry.digest, kDigestSize) != 0)
+        std::memcmp(checked.digest, entry.digest, kSm3Size) != 0)
         return false;
     std::unique_lock<std::mutex> guard(lock_);
     progress_.wait(guard, [&] { return checked_ > slot || stop_; });

@@ -5,13 +5,14 @@
 #include "payload/report.h"
 #include "payload/shared_runtime_files.h"
 #include "win/install_log.h"
+#include "win/path.h"
 
 namespace {
 
 // Writes the entry until it is written or passed over. False when the
 // entry's own bytes failed (the target stays as it was).
 bool WriteWithRetries(const std::string& name, const std::string& folder, ContainerIndex& index,
-                      const std::string& target, ExtractionWindow& window, EntryWorkspace& workspace)
+                      const std::string& target, ExtractionCallbacks& callbacks, EntryWorkspace& workspace)
 {
     int retries = 0;
     for (;;) {
@@ -31,11 +32,11 @@ bool WriteWithRetries(const std::string& name, const std::string& folder, Contai
             LogLine("file passed over: %s, a shared runtime file that cannot be written", target.c_str());
             return true;
         }
-        if (retries < kLockHolderRetries && window.CloseLockHolders(folder, index)) {
+        if (retries < kLockHolderRetries && callbacks.CloseLockHolders(folder, index)) {
             ++retries;
             continue;
         }
-        if (window.AskIgnoreUnwritable(target)) {
+        if (callbacks.AskIgnoreUnwritable(target)) {
             LogLine("file passed over: %s, it cannot be written", target.c_str());
             return true;
         }
@@ -46,7 +47,7 @@ bool WriteWithRetries(const std::string& name, const std::string& folder, Contai
 
 // What one extraction carries from entry to entry.
 struct Walk {
-    ExtractionWindow& window;
+    ExtractionCallbacks& callbacks;
     EntryWorkspace workspace;
     // The folders (below the target folder) made for the entry before, while
     // they are known to be there: entries of one folder follow each other.
@@ -57,24 +58,17 @@ struct Walk {
     size_t failedEntries = 0;
 };
 
-// The folder part of rel, its last separator included ("" for a bare name).
-std::string FolderPartOf(const std::string& rel)
-{
-    const size_t separator = rel.find_last_of("\\/");
-    return separator == std::string::npos ? std::string() : rel.substr(0, separator + 1);
-}
-
 // Writes the current entry of index below folder. False when folder cannot be
-// entered (the window has been told; the extraction stops).
+// entered (the callbacks have been told; the extraction stops).
 bool ExtractEntry(const std::string& folder, ContainerIndex& index, Walk& walk)
 {
-    ExtractionWindow& window = walk.window;
+    ExtractionCallbacks& callbacks = walk.callbacks;
     // Windows holds the current folder open, so it cannot be removed or
     // renamed while it is current: entering it again is only needed after an
     // entry before went down into a folder of its own.
     if (walk.currentFolder != folder) {
         if (!ChangeFolder(folder)) {
-            window.FailFolderAccess();
+            callbacks.FailFolderAccess();
             return false;
         }
         walk.currentFolder = folder;
@@ -86,34 +80,34 @@ bool ExtractEntry(const std::string& folder, ContainerIndex& index, Walk& walk)
     std::string rel;
     if (!EntryRelativePath(name, rel)) {
         // A name that would leave the target folder is damage, like a failed check.
-        CurrentPayloadReporter().EntryError(name);
+        callbacks.EntryError(name);
         ++walk.failedEntries;
         return true;
     }
     const std::string target = folder + rel;
     // A folder that cannot be made shows up as a failed write. Folders made
     // for the entry before need not be made again.
-    const std::string folderPart = folder + FolderPartOf(rel);
+    const std::string folderPart = folder + FolderWithSeparator(rel);
     if (folderPart != walk.madeFolder) {
         walk.currentFolder.clear();
         walk.madeFolder = MakeDirsAlongPath(rel) ? folderPart : std::string();
     }
-    if (!WriteWithRetries(name, folder, index, target, window, walk.workspace))
+    if (!WriteWithRetries(name, folder, index, target, callbacks, walk.workspace))
         ++walk.failedEntries;
     return true;
 }
 
 class ProgressCounter {
 public:
-    ProgressCounter(ExtractionWindow& window, size_t total) : window_(window), total_(total) {}
+    ProgressCounter(ExtractionCallbacks& callbacks, size_t total) : callbacks_(callbacks), total_(total) {}
     void EntryDone()
     {
         ++done_;
-        window_.SetProgress(static_cast<int>(50 * done_ / total_));
+        callbacks_.SetProgress(static_cast<int>(50 * done_ / total_));
     }
 
 private:
-    ExtractionWindow& window_;
+    ExtractionCallbacks& callbacks_;
     size_t total_;
     size_t done_ = 0;
 };
@@ -130,24 +124,18 @@ bool ExtractAll(const std::string& folder, ContainerIndex& index, Walk& walk, Pr
 
 }  // namespace
 
-size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
-                         ContainerIndex& setupIndex, ContainerIndex& systemIndex)
-{
-    return ExtractContainers(installFolder, systemFolder, window, setupIndex, systemIndex, nullptr);
-}
-
-size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
+size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionCallbacks& callbacks,
                          ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier,
                          const PinnedFiles* pins)
 {
-    ProgressCounter progress(window, setupIndex.Size() + systemIndex.Size());
-    Walk walk{window, {}, {}, {}};
+    ProgressCounter progress(callbacks, setupIndex.Size() + systemIndex.Size());
+    Walk walk{callbacks, EntryWorkspace(callbacks), {}, {}};
     walk.workspace.UseVerifier(verifier);
     walk.workspace.PinFiles(pins);
     if (!ExtractAll(installFolder, setupIndex, walk, progress))
         return walk.failedEntries;
     if (!ChangeFolder(systemFolder)) {
-        window.FailFolderAccess();
+        callbacks.FailFolderAccess();
         return walk.failedEntries;
     }
     if (!ExtractAll(systemFolder, systemIndex, walk, progress))
@@ -156,4 +144,19 @@ size_t ExtractContainers(const std::string& installFolder, const std::string& sy
     MarkRuntimeFilesReadOnly(systemFolder);
 #endif
     return walk.failedEntries;
+}
+
+bool MakeDirsAlongPath(const std::string& path)
+{
+    // Every component but the last is a folder; empty ones (doubled
+    // separators) are passed over.
+    for (PathWalker walk(path); walk.Next() && !walk.IsLast();) {
+        const std::string component = walk.Component();
+        if (component.empty())
+            continue;
+        MakeFolder(component);  // an existing folder is fine
+        if (!ChangeFolder(component))
+            return false;
+    }
+    return true;
 }

@@ -6,12 +6,13 @@
 #include <string>
 
 #include "payload/container.h"
+#include "payload/report.h"
 
-// What the extraction needs from the setup window: the progress bar, the
-// programs holding files closed, and the user's answers.
-class ExtractionWindow {
+// What the extraction calls back into: the progress bar, the closing of the
+// programs holding files, the user's answers, and (as a PayloadReporter) the
+// report of an entry whose own bytes failed.
+class ExtractionCallbacks : public PayloadReporter {
 public:
-    virtual ~ExtractionWindow() = default;
     // Sets the progress bar's range to 0..100, then its position.
     virtual void SetProgress(int position) = 0;
     // Closes the programs that hold files of the container (index) below
@@ -30,26 +31,23 @@ public:
 // stays unwritable, e.g. when nothing holds it at all).
 constexpr int kLockHolderRetries = 3;
 
+class EntryVerifier;
+
 // Walks setupIndex into installFolder, then systemIndex into systemFolder
 // (both ending with "\"), in key order, using the indexes' cursors. After
 // every entry the progress is (50 × done) ÷ total. On Windows before Vista the
 // shared runtime libraries in the system folder are then made read-only.
-// Changes the current directory. Returns the number of entries whose own
-// bytes failed (unreadable, damaged, or a name that leaves the folder): those
-// were reported and not written. Entries passed over because their target
-// could not be written, as the user or the shared runtime rule allowed, are
-// not counted.
-size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
-                         ContainerIndex& setupIndex, ContainerIndex& systemIndex);
-
-class EntryVerifier;
-
-// The same, taking the verdicts of verifier (started on both indexes) for the
-// entries it checks instead of hashing them again.
-// The data files of pins are read through their held handles.
-size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder, ExtractionWindow& window,
-                         ContainerIndex& setupIndex, ContainerIndex& systemIndex, const EntryVerifier* verifier,
-                         const PinnedFiles* pins = nullptr);
+// Changes the current directory. Entries that verifier (started on both
+// indexes) has checked take its verdict instead of being hashed again;
+// without one (nullptr) every entry is checked here. The data files of pins
+// are read through their held handles. Returns the number of entries whose
+// own bytes failed (unreadable, damaged, or a name that leaves the folder):
+// those were reported and not written. Entries passed over because their
+// target could not be written, as the user or the shared runtime rule
+// allowed, are not counted.
+size_t ExtractContainers(const std::string& installFolder, const std::string& systemFolder,
+                         ExtractionCallbacks& callbacks, ContainerIndex& setupIndex, ContainerIndex& systemIndex,
+                         const EntryVerifier* verifier, const PinnedFiles* pins = nullptr);
 
 // Makes and enters each folder along path (relative to the current
 // directory; "\" and "/" both separate, empty components are skipped, the part
@@ -57,9 +55,3 @@ size_t ExtractContainers(const std::string& installFolder, const std::string& sy
 // a folder cannot be entered. Leaves the current directory in the deepest
 // folder entered.
 bool MakeDirsAlongPath(const std::string& path);
-
-#ifdef _WIN32
-// Windows before Vista: the read-only list in systemFolder gets exactly the
-// read-only attribute. Elsewhere nothing happens.
-void MarkRuntimeFilesReadOnly(const std::string& systemFolder);
-#endif

@@ -1,6 +1,6 @@
 #include "payload/fileio.h"
 
-#include "win/path_split.h"
+#include "win/path.h"
 
 #include <dirent.h>
 #include <fcntl.h>

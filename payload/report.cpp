@@ -2,29 +2,13 @@
 
 #include <cstdio>
 
-namespace {
-
-class StandardReporter : public PayloadReporter {
-public:
-    void EntryError(const std::string& name) override
-    {
-        std::fprintf(stderr, "QVA entry damaged: %s\n", name.c_str());
-    }
-    void Diagnostic(const std::string& line) override
-    {
-        std::fputs(line.c_str(), stdout);
-        std::fflush(stdout);
-    }
-};
-
-StandardReporter standardReporter;
-PayloadReporter* currentReporter = &standardReporter;
-
-}  // namespace
-
-void SetPayloadReporter(PayloadReporter* reporter)
+void PrintingReporter::EntryError(const std::string& name)
 {
-    currentReporter = reporter ? reporter : &standardReporter;
+    std::fprintf(stderr, "QVA entry damaged: %s\n", name.c_str());
 }
 
-PayloadReporter& CurrentPayloadReporter() { return *currentReporter; }
+void PrintingReporter::Diagnostic(const std::string& line)
+{
+    std::fputs(line.c_str(), stdout);
+    std::fflush(stdout);
+}

@@ -1,5 +1,6 @@
-// How the payload code tells the user about a damaged entry and prints the
-// unpacking diagnostics. The installer shows message boxes; tools print.
+// How the payload code tells about a damaged entry and about the unpacking's
+// failures. Whoever runs the payload code passes a reporter in: the installer
+// shows message boxes, the tools print.
 #pragma once
 
 #include <string>
@@ -13,7 +14,17 @@ public:
     virtual void Diagnostic(const std::string& line) = 0;
 };
 
-// The reporter in use; by default both go to stderr. Not owned; set it before
-// the payload code runs and keep it alive as long as it is set.
-void SetPayloadReporter(PayloadReporter* reporter);
-PayloadReporter& CurrentPayloadReporter();
+// Prints "QVA entry damaged: NAME" to standard error and the diagnostics to
+// standard output, as they come.
+class PrintingReporter : public PayloadReporter {
+public:
+    void EntryError(const std::string& name) override;
+    void Diagnostic(const std::string& line) override;
+};
+
+// Tells nothing: for checks whose verdict is the result.
+class QuietReporter : public PayloadReporter {
+public:
+    void EntryError(const std::string&) override {}
+    void Diagnostic(const std::string&) override {}
+};

@@ -1,5 +1,11 @@
 #include "payload/shared_runtime_files.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "win/path.h"
+#endif
+
 const SharedRuntimeFile SharedRuntimeFiles[] = {
     {"mfc70.dll"},
     {"msvcp60.dll"},
@@ -17,3 +23,27 @@ bool MatchesSharedRuntimeFiles(const std::string& path)
             return true;
     return false;
 }
+
+#ifdef _WIN32
+namespace {
+
+// Made read-only in the system folder on Windows before Vista, in this order.
+const char* const kReadOnlyRuntimeFiles[] = {
+    "msvcp60.dll",
+    "msvcr70.dll",
+    "mfc70.dll",
+    "Winscard.dll",
+};
+
+}  // namespace
+
+void MarkRuntimeFilesReadOnly(const std::string& systemFolder)
+{
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!::GetVersionExA(&version) || version.dwMajorVersion > 5)
+        return;
+    for (const char* name : kReadOnlyRuntimeFiles)
+        ::SetFileAttributesA(JoinPath(systemFolder, name).c_str(), FILE_ATTRIBUTE_READONLY);
+}
+#endif

@@ -5,16 +5,13 @@
 #include <new>
 
 #include "payload/fileio.h"
-#include "win/path_split.h"
+#include "win/path.h"
 
 namespace {
 
-constexpr size_t kChunk = 1 << 20;
 constexpr size_t kMaxFullPath = 999;
 
-bool SameText(const std::string& a, const std::string& b) { return a.size() == b.size() && a == b; }
-
-std::unique_ptr<uint8_t[]> NewChunk() { return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[kChunk]); }
+std::unique_ptr<uint8_t[]> NewChunk() { return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[kChunkSize]); }
 
 }  // namespace
 
@@ -28,7 +25,7 @@ bool FilesEqual(const std::string& pathA, const std::string& pathB)
 {
     if (!FileExists(pathA) || !FileExists(pathB))
         return false;
-    if (SameText(pathA, pathB))
+    if (pathA == pathB)
         return true;
 
     File a, b;
@@ -41,8 +38,8 @@ bool FilesEqual(const std::string& pathA, const std::string& pathB)
     if (!chunkA || !chunkB)
         return false;
     for (;;) {
-        size_t gotA = a.Read(chunkA.get(), kChunk);
-        size_t gotB = b.Read(chunkB.get(), kChunk);
+        size_t gotA = a.Read(chunkA.get(), kChunkSize);
+        size_t gotB = b.Read(chunkB.get(), kChunkSize);
         if (gotA != gotB || std::memcmp(chunkA.get(), chunkB.get(), gotA) != 0)
             return false;
         if (gotA == 0)
@@ -50,23 +47,14 @@ bool FilesEqual(const std::string& pathA, const std::string& pathB)
     }
 }
 
-bool ParentFolderOf(const std::string& path, std::string& out)
-{
-    size_t slash = FindLastSeparator(path);
-    if (slash == std::string::npos)
-        return false;
-    out = path.substr(0, slash + 1);
-    return true;
-}
-
 bool MakeDirsFullPath(const std::string& path)
 {
     if (path.empty() || path.size() > kMaxFullPath)
         return false;
+    // Each folder along the path with its separator, the last one too.
     const std::string work = path + "\\";
-    for (size_t slash = FindNextSeparator(work, 0); slash != std::string::npos;
-         slash = FindNextSeparator(work, slash + 1)) {
-        const std::string prefix = work.substr(0, slash + 1);
+    for (PathWalker walk(work, PathSeparators::Backslash); walk.Next() && !walk.IsLast();) {
+        const std::string prefix = work.substr(0, walk.End() + 1);
         if (!PathExists(prefix) && !MakeFolder(prefix))
             return false;
     }
@@ -75,10 +63,10 @@ bool MakeDirsFullPath(const std::string& path)
 
 bool CopyFileVerified(const std::string& src, const std::string& dst)
 {
-    if (src.empty() || dst.empty() || SameText(src, dst) || !FileExists(src))
+    if (src.empty() || dst.empty() || src == dst || !FileExists(src))
         return false;
-    std::string parent;
-    if (!ParentFolderOf(dst, parent) || !MakeDirsFullPath(parent) || IsLink(parent))
+    const std::string parent = FolderWithSeparator(dst);
+    if (parent.empty() || !MakeDirsFullPath(parent) || IsLink(parent))
         return false;
 
     // Written beside dst and moved over it: a link or a file with other hard
@@ -90,7 +78,7 @@ bool CopyFileVerified(const std::string& src, const std::string& dst)
     if (!chunk)
         return false;
     bool written = true;
-    for (size_t got; (got = in.Read(chunk.get(), kChunk)) > 0;)
+    for (size_t got; (got = in.Read(chunk.get(), kChunkSize)) > 0;)
         written = written && out.Write(chunk.get(), got);
     written = written && out.CommitReplacement(dst);
     in.Close();
@@ -106,8 +94,8 @@ void CopyTree(const std::string& srcFolder, const std::string& dstFolder)
     for (ListedItem item; listing.Next(item);) {
         if (item.isLink || (item.isFolder && (item.name == "." || item.name == "..")))
             continue;
-        const std::string src = srcFolder + "\\" + item.name;
-        const std::string dst = dstFolder + "\\" + item.name;
+        const std::string src = JoinPath(srcFolder, item.name);
+        const std::string dst = JoinPath(dstFolder, item.name);
         if (item.isFolder) {
             MakeDirsFullPath(dst);
             CopyTree(src, dst);
@@ -136,7 +124,7 @@ void DeleteTree(const std::string& folder, ReadOnlyFiles readOnly)
         for (ListedItem item; listing.Next(item);) {
             if (item.name == "." || item.name == "..")
                 continue;
-            const std::string path = folder + "\\" + item.name;
+            const std::string path = JoinPath(folder, item.name);
             if (item.isLink) {
                 RemoveLink(path);
             } else if (item.isFolder) {

@@ -5,7 +5,6 @@
 
 bool FileExists(const std::string& path);
 bool FilesEqual(const std::string& pathA, const std::string& pathB);
-bool ParentFolderOf(const std::string& path, std::string& out);
 bool MakeDirsFullPath(const std::string& path);
 bool CopyFileVerified(const std::string& src, const std::string& dst);
 // Copies every file below srcFolder to the same place below dstFolder, making

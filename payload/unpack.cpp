@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "LzmaDec.h"
+#include "payload/container.h"
 #include "payload/fileio.h"
 #include "payload/report.h"
 
@@ -36,12 +37,6 @@ private:
     size_t size_;
     size_t pos_ = 0;
 };
-
-uint32_t ReadUint32(const uint8_t* p)
-{
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
 
 // Takes exactly count bytes from the source into out; false when it ends first.
 bool TakeBytes(ByteSource& source, uint8_t* out, size_t count)
@@ -118,14 +113,14 @@ SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint
 }
 
 // Decodes source into target (open, empty). On failure target is left empty.
-bool UnpackStreamInto(ByteSource& source, File& target)
+bool UnpackStreamInto(ByteSource& source, File& target, PayloadReporter& reporter)
 {
     uint8_t header[kLzmaAloneHeaderSize];
     SRes res = SZ_ERROR_INPUT_EOF;
     bool writeFailed = false;
     if (source.Size() >= kLzmaAloneHeaderSize && TakeBytes(source, header, sizeof header)) {
-        const uint32_t sizeLow = ReadUint32(header + 5);
-        const uint32_t sizeHigh = ReadUint32(header + 9);
+        const uint32_t sizeLow = ReadUint32LE(header + 5);
+        const uint32_t sizeHigh = ReadUint32LE(header + 9);
         if (sizeLow == 0xFFFFFFFFu && sizeHigh == 0xFFFFFFFFu)
             res = SZ_ERROR_UNSUPPORTED;  // "size not stored" is not supported
         else
@@ -139,35 +134,30 @@ bool UnpackStreamInto(ByteSource& source, File& target)
     if (res != SZ_OK) {
         char line[32];
         std::snprintf(line, sizeof line, "LzmaUncompress:%d\n", res);
-        CurrentPayloadReporter().Diagnostic(line);
+        reporter.Diagnostic(line);
     }
     return false;
 }
 
 }  // namespace
 
-bool UnpackResource(const uint8_t* data, size_t dataSize, const std::string& targetPath)
-{
-    MemorySource source(data, dataSize);
-    return UnpackStream(source, targetPath);
-}
-
-bool UnpackResourceInto(const uint8_t* data, size_t dataSize, File& target, const std::string& targetPath)
+bool UnpackResourceInto(const uint8_t* data, size_t dataSize, File& target, const std::string& targetPath,
+                        PayloadReporter& reporter)
 {
     if (!target.IsOpen()) {
-        CurrentPayloadReporter().Diagnostic("Open DesFile ERR:" + targetPath + "\n");
+        reporter.Diagnostic("Open DesFile ERR:" + targetPath + "\n");
         return false;
     }
     MemorySource source(data, dataSize);
-    return UnpackStreamInto(source, target);
+    return UnpackStreamInto(source, target, reporter);
 }
 
-bool UnpackStream(ByteSource& source, const std::string& targetPath)
+bool UnpackStream(ByteSource& source, const std::string& targetPath, PayloadReporter& reporter)
 {
     File target;
     if (!target.OpenWrite(targetPath)) {
-        CurrentPayloadReporter().Diagnostic("Open DesFile ERR:" + targetPath + "\n");
+        reporter.Diagnostic("Open DesFile ERR:" + targetPath + "\n");
         return false;
     }
-    return UnpackStreamInto(source, target) && target.Close();
+    return UnpackStreamInto(source, target, reporter) && target.Close();
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 class File;
+class PayloadReporter;
 
 // LZMA-alone header: properties byte, dictionary size, 64-bit unpacked size.
 constexpr size_t kLzmaAloneHeaderSize = 13;
@@ -21,16 +22,14 @@ public:
     virtual void Skip(size_t count) = 0;
 };
 
-// Decodes data (dataSize bytes: header and stream) into targetPath. True when
-// the whole unpacked content was written. On a decoder error it prints
-// "LzmaUncompress:%d\n" and leaves targetPath empty; when targetPath cannot be
-// created it prints "Open DesFile ERR:%s\n".
-bool UnpackResource(const uint8_t* data, size_t dataSize, const std::string& targetPath);
-
-// The same over any source; memory stays bounded by the dictionary.
-bool UnpackStream(ByteSource& source, const std::string& targetPath);
+// Decodes source (header and stream) into targetPath. True when the whole
+// unpacked content was written; memory stays bounded by the dictionary. On a
+// decoder error it reports "LzmaUncompress:%d\n" and leaves targetPath empty;
+// when targetPath cannot be created it reports "Open DesFile ERR:%s\n".
+bool UnpackStream(ByteSource& source, const std::string& targetPath, PayloadReporter& reporter);
 
 // Decodes data into target, a file open for writing and empty; targetPath
 // only names it in the diagnostics. On a decoder or write error target is
 // left empty. target stays open either way.
-bool UnpackResourceInto(const uint8_t* data, size_t dataSize, File& target, const std::string& targetPath);
+bool UnpackResourceInto(const uint8_t* data, size_t dataSize, File& target, const std::string& targetPath,
+                        PayloadReporter& reporter);

@@ -1,6 +1,6 @@
 #include "proc/processes.h"
 
-#include "win/path_split.h"
+#include "win/path.h"
 
 namespace {
 

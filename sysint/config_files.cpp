@@ -3,6 +3,7 @@
 #include "sysint/replace_file.h"
 #include "win/install_log.h"
 #include "win/shell_folder.h"
+#include "win/path.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -24,8 +25,8 @@ void CopyConfigFiles(const std::string& installFolder)
         return;
     for (const char* name : ConfigFileNames) {
         // The folder ends with "\": the source holds a doubled one, which the platform takes.
-        const std::string source = installFolder + "\\" + name;
-        const std::string target = documents + "\\" + name;
+        const std::string source = JoinPath(installFolder, name);
+        const std::string target = JoinPath(documents, name);
         // A missing source fails alone; an existing copy is replaced, and so
         // is a link under its name: Documents is the user's to change.
         const bool copied = CopyFileReplacing(source, target);

@@ -1,6 +1,7 @@
 #include "sysint/prerequisite.h"
 
 #include "sysint/run_and_wait.h"
+#include "win/path.h"
 
 #include <windows.h>
 #include <shlwapi.h>
@@ -8,7 +9,7 @@
 void InstallPrerequisite(Prerequisite step, StatusLine* window, const std::string& installFolder)
 {
     const PrerequisiteRow& row = PrerequisiteTable[step];
-    if (!::PathFileExistsA((installFolder + "\\" + row.programFile).c_str()))
+    if (!::PathFileExistsA(JoinPath(installFolder, row.programFile).c_str()))
         return;
     if (row.statusText && window)
         window->SetStatus(row.statusText);

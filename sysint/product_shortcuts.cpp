@@ -3,6 +3,7 @@
 #include "sysint/shell_notify.h"
 #include "sysint/shortcut.h"
 #include "win/shell_folder.h"
+#include "win/path.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -18,7 +19,6 @@ const ProductShortcut ProductShortcuts[] = {
 };
 const size_t ProductShortcutsSize = sizeof ProductShortcuts / sizeof ProductShortcuts[0];
 
-const char kProgramGroupName[] = "Halvor数字证书和电子签章客户端";
 
 namespace {
 
@@ -30,8 +30,8 @@ std::vector<std::string> CreateShortcutsOf(ShortcutPlace place, const std::strin
     for (const ProductShortcut& row : ProductShortcuts) {
         if (row.place != place)
             continue;
-        std::string link = folder + "\\" + row.linkName;
-        CreateShortcut(installFolder + "\\" + row.targetName, link);
+        std::string link = JoinPath(folder, row.linkName);
+        CreateShortcut(JoinPath(installFolder, row.targetName), link);
         links.push_back(link);
     }
     return links;
@@ -46,7 +46,7 @@ void CreateProductShortcuts(const std::string& installFolder, bool onDesktop)
         for (const std::string& link : CreateShortcutsOf(ShortcutPlace::CommonDesktop, desktop, installFolder))
             NotifyShellOfNewFile(link);
     }
-    const std::string group = GetSpecialFolderPath(CSIDL_COMMON_PROGRAMS) + "\\" + kProgramGroupName;
+    const std::string group = JoinPath(GetSpecialFolderPath(CSIDL_COMMON_PROGRAMS), kProgramGroupName);
     ::CreateDirectoryA(group.c_str(), nullptr);
     for (const std::string& link : CreateShortcutsOf(ShortcutPlace::ProgramGroup, group, installFolder))
         NotifyShellOfNewFile(link);

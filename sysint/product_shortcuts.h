@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "sysint/product.h"
+
 // Where a shortcut goes.
 enum class ShortcutPlace { CommonDesktop, ProgramGroup };
 
@@ -17,7 +19,6 @@ extern const ProductShortcut ProductShortcuts[];
 extern const size_t ProductShortcutsSize;
 
 // The program group's folder in the all-users programs menu.
-extern const char kProgramGroupName[];
 
 // Creates the desktop shortcuts (only when onDesktop) and the program group
 // with its shortcuts, and tells the shell of each. A missing target leaves

@@ -1,6 +1,6 @@
 #include "sysint/shortcut.h"
 
-#include "sysint/folder_of.h"
+#include "win/path.h"
 #include "win/com_init.h"
 #include "win/install_log.h"
 
@@ -43,7 +43,7 @@ bool CreateShortcut(const std::string& target, const std::string& linkPath)
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive())))
         return false;
     link->SetPath(target.c_str());
-    link->SetWorkingDirectory(FolderOf(target).c_str());
+    link->SetWorkingDirectory(FolderWithoutSeparator(target).c_str());
     ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())))
         return false;

@@ -42,7 +42,6 @@ public:
     // Destroys the window (on its own thread).
     void DestroyWindow();
 
-    UINT GetTemplateId() const { return m_templateId; }
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
 protected:

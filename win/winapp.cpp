@@ -1,6 +1,6 @@
 #include "win/winapp.h"
 
-#include "win/path_split.h"
+#include "win/path.h"
 
 BOOL CWinApp::InitInstance()
 {

@@ -32,7 +32,6 @@ public:
 };
 
 class CStatic : public CWnd {};
-class CEdit : public CWnd {};
 
 class CButton : public CWnd {
 public:
@@ -45,7 +44,6 @@ class CProgressCtrl : public CWnd {
 public:
     void SetRange(int lower, int upper) const { Send(PBM_SETRANGE, 0, MAKELPARAM(lower, upper)); }
     void SetPos(int pos) const { Send(PBM_SETPOS, static_cast<WPARAM>(pos)); }
-    int GetPos() const { return static_cast<int>(Send(PBM_GETPOS)); }
 };
 
 class CListBox : public CWnd {
@@ -57,5 +55,4 @@ public:
     }
     int GetCount() const { return static_cast<int>(Send(LB_GETCOUNT)); }
     std::string GetText(int index) const;
-    void ResetContent() const { Send(LB_RESETCONTENT); }
 };

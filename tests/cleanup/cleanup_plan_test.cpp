@@ -3,6 +3,7 @@
 #include "cleanup/cleanup_earlier_installation.h"
 #include "cleanup/cleanup_tables.h"
 #include "cleanup/system_file_list.h"
+#include "payload/container.h"
 
 #include "sysint/run_and_wait.h"
 

@@ -24,16 +24,12 @@ std::string ReadBytes(const std::wstring& path)
     return out.str();
 }
 
-// The journal once nothing has been added to it for a second, as sorted lines.
-std::vector<std::string> SettledJournal()
+// The journal of a finished run, as sorted lines. It is complete once the
+// finish actions have journaled (WaitForFinishActions): every other program
+// of the run was waited for, and wrote its line before it ended.
+std::vector<std::string> FinishedJournal()
 {
-    std::vector<setup::JournalLine> journal = setup::ReadJournal();
-    for (DWORD quiet = 0, waited = 0; quiet < 1000 && waited < 15000; waited += 100) {
-        Sleep(100);
-        std::vector<setup::JournalLine> now = setup::ReadJournal();
-        quiet = now.size() == journal.size() ? quiet + 100 : 0;
-        journal = now;
-    }
+    const std::vector<setup::JournalLine> journal = setup::ReadJournal();
     std::vector<std::string> lines;
     for (const setup::JournalLine& line : journal)
         lines.push_back(ui::Utf8(line.program + L"\t" + line.commandLine + L"\t" + line.folder));
@@ -150,7 +146,7 @@ TEST_F(Footprint, InteractiveThenSilentLeaveTheSameCompleteState)
     ASSERT_TRUE(ui::ClickButton(window, setup::kCancelFinish));
     ExpectEnds();
     EXPECT_EQ("", WaitForFinishActions());
-    const std::vector<std::string> firstJournal = SettledJournal();
+    const std::vector<std::string> firstJournal = FinishedJournal();
     const std::string first = footprint::Text(footprint::Collect(places));
     const std::string firstLog = ReadBytes(footprint::InstallLogPath());
     {
@@ -167,7 +163,7 @@ TEST_F(Footprint, InteractiveThenSilentLeaveTheSameCompleteState)
     ASSERT_TRUE(run.exited);
     EXPECT_EQ(0u, run.exitCode);
     EXPECT_EQ("", WaitForFinishActions());
-    const std::vector<std::string> secondJournal = SettledJournal();
+    const std::vector<std::string> secondJournal = FinishedJournal();
     const std::string second = footprint::Text(footprint::Collect(places));
     {
         SCOPED_TRACE("after the silent run");

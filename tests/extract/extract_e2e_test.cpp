@@ -10,9 +10,11 @@
 
 #include "child_process.h"
 #include "proc/close_lock_holders.h"
+#include "payload/entry_verifier.h"
 #include "payload/extract.h"
-#include "install/extraction_window.h"
+#include "install/extraction_callbacks.h"
 #include "payload/fileio.h"
+#include "payload/shared_runtime_files.h"
 #include "owner_reporter.h"
 #include "support.h"
 #include "ui_driver.h"
@@ -69,9 +71,11 @@ public:
     {
         owner_ = CreateWindowExA(0, "STATIC", "owner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
         reporter_ = std::make_unique<OwnerReporter>(owner_);
-        window_ = std::make_unique<SetupExtractionWindow>(*reporter_);
+        window_ = std::make_unique<SetupExtractionCallbacks>(*reporter_, *reporter_);
         thread_ = std::thread([=, &setup, &systemIndex] {
-            ExtractContainers(install, system, *window_, setup, systemIndex);
+            EntryVerifier verifier;
+            verifier.Start(setup, systemIndex);
+            ExtractContainers(install, system, *window_, setup, systemIndex, &verifier);
             done_ = true;
         });
     }
@@ -147,7 +151,7 @@ private:
 
     HWND owner_ = nullptr;
     std::unique_ptr<OwnerReporter> reporter_;
-    std::unique_ptr<SetupExtractionWindow> window_;
+    std::unique_ptr<SetupExtractionCallbacks> window_;
     std::thread thread_;
     std::atomic<bool> done_{false};
 };

@@ -9,9 +9,11 @@
 #include <cstring>
 #include <string>
 
+#include "payload/entry_verifier.h"
 #include "payload/extract.h"
-#include "install/extraction_window.h"
+#include "install/extraction_callbacks.h"
 #include "payload/fileio.h"
+#include "payload/shared_runtime_files.h"
 #include "owner_reporter.h"
 #include "support.h"
 
@@ -26,8 +28,10 @@ int RunFatalChild(const std::string& systemFolder)
     LoadContainerIndex(temp / "setupdir.qvai", setup);
     LoadContainerIndex(temp / "windir.qvai", system);
     OwnerReporter reporter(nullptr);
-    SetupExtractionWindow window(reporter);
-    ExtractContainers(temp / "missing\\", systemFolder, window, setup, system);
+    SetupExtractionCallbacks window(reporter, reporter);
+    EntryVerifier verifier;
+    verifier.Start(setup, system);
+    ExtractContainers(temp / "missing\\", systemFolder, window, setup, system, &verifier);
     return 7;  // never reached: the process ends with the message
 }
 

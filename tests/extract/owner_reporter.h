@@ -10,7 +10,7 @@
 
 #include "install/install_context.h"
 
-class OwnerReporter : public InstallReporter {
+class OwnerReporter : public InstallReporter, public InstallRunControl {
 public:
     explicit OwnerReporter(HWND owner) : owner_(owner) {}
 

@@ -87,7 +87,7 @@ std::string RawRecord(uint8_t flag, const std::string& nameField, const uint8_t 
     std::string record(kIndexRecordSize, '\0');
     record[0] = static_cast<char>(flag);
     std::memcpy(&record[kRecordNameOffset], nameField.data(), std::min<size_t>(nameField.size(), kRecordNameSize));
-    std::memcpy(&record[kRecordDigestOffset], digest, kDigestSize);
+    std::memcpy(&record[kRecordDigestOffset], digest, kSm3Size);
     for (int i = 0; i < 4; ++i) {
         record[kRecordDataOffset + i] = static_cast<char>(static_cast<uint32_t>(offset) >> (8 * i));
         record[kRecordSizeOffset + i] = static_cast<char>(static_cast<uint32_t>(size) >> (8 * i));

@@ -82,8 +82,6 @@ bool UnprivilegedRun();
 
 class RecordingReporter : public PayloadReporter {
 public:
-    RecordingReporter() { SetPayloadReporter(this); }
-    ~RecordingReporter() override { SetPayloadReporter(nullptr); }
     void EntryError(const std::string& name) override { entryErrors.push_back(name); }
     void Diagnostic(const std::string& line) override { diagnostics.push_back(line); }
     std::vector<std::string> entryErrors;

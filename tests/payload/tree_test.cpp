@@ -33,18 +33,6 @@ TEST(FilesEqual, ComparesLengthAndBytes)
     EXPECT_FALSE(FilesEqual("", temp / "a"));
 }
 
-TEST(ParentFolderOf, KeepsTheLastBackslash)
-{
-    std::string out = "unchanged";
-    EXPECT_TRUE(ParentFolderOf("C:\\a\\b.txt", out));
-    EXPECT_EQ(out, "C:\\a\\");
-    EXPECT_TRUE(ParentFolderOf("C:\\a\\", out));
-    EXPECT_EQ(out, "C:\\a\\");
-    out = "unchanged";
-    EXPECT_FALSE(ParentFolderOf("b.txt", out));
-    EXPECT_EQ(out, "unchanged");
-}
-
 TEST(MakeDirsFullPath, CreatesEveryFolderOfThePath)
 {
     TempFolder temp;

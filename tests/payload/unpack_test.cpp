@@ -6,13 +6,22 @@
 
 namespace {
 
-bool Unpack(const std::string& stream, const std::string& target)
-{
-    return UnpackResource(reinterpret_cast<const uint8_t*>(stream.data()), stream.size(), target);
-}
-
 class UnpackTest : public ::testing::Test {
 protected:
+    // Into a file opened here, as the tools do.
+    bool Unpack(const std::string& stream, const std::string& target)
+    {
+        File file;
+        file.OpenWrite(target);
+        return UnpackInto(stream, file, target) && file.Close();
+    }
+    // Into a file the caller holds, as the installer does.
+    bool UnpackInto(const std::string& stream, File& target, const std::string& path)
+    {
+        return UnpackResourceInto(reinterpret_cast<const uint8_t*>(stream.data()), stream.size(), target, path,
+                                  reporter_);
+    }
+
     TempFolder temp_;
     RecordingReporter reporter_;
     std::string data_ = RandomBytes(3000, 7) + std::string(20000, 'z') + RandomBytes(3000, 7);
@@ -116,11 +125,6 @@ TEST_F(UnpackTest, UnpackingAgainOverwritesTheEarlierFile)
 #endif
 
 namespace {
-
-bool UnpackInto(const std::string& stream, File& target, const std::string& path)
-{
-    return UnpackResourceInto(reinterpret_cast<const uint8_t*>(stream.data()), stream.size(), target, path);
-}
 
 TEST_F(UnpackTest, IntoAFileMadeAnewThatGoesWhenItIsClosed)
 {

@@ -3,6 +3,7 @@
 #include <psapi.h>
 
 #include "payload/tree.h"
+#include "win/path.h"
 
 namespace {
 
@@ -47,8 +48,8 @@ std::string Narrow(const std::wstring& wide)
 
 bool CopyProgram(const std::string& from, const std::string& to)
 {
-    std::string parent;
-    if (ParentFolderOf(to, parent))
+    const std::string parent = FolderWithSeparator(to);
+    if (!parent.empty())
         MakeDirsFullPath(parent);
     return ::CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
 }

@@ -13,7 +13,7 @@
 
 namespace {
 
-class NoReports : public InstallReporter {
+class NoReports : public InstallReporter, public InstallRunControl {
 public:
     void SetStatus(const char*) override {}
     void SetProgress(int) override {}
@@ -36,7 +36,7 @@ TEST(CloseProgramsHoldingFiles, InstallationFolderHoldersComeBeforeSystemFolderH
 {
     TempFolder temp;
     NoReports reporter;
-    InstallContext context(reporter, false, PayloadPaths{});
+    InstallContext context(reporter, reporter, false, PayloadPaths{});
     context.installFolder = temp / "TolvaneKelm\\";
     context.systemFolder = temp / "system32\\";
     ASSERT_TRUE(CopyProgram(OwnFolder() + "proc_helper_lib.dll", context.installFolder + "Tolvane.dll"));

@@ -47,15 +47,20 @@ public:
         ::DestroyWindow(window_);
     }
     bool Registered() const { return id_ != 0; }
-    int Count()
+    // Handles the window's messages until count notifications have arrived
+    // or boundMs has passed, whichever comes first; returns how many arrived.
+    int WaitForCount(int count, DWORD boundMs)
     {
-        for (int i = 0; i < 10; ++i) {
+        const DWORD start = ::GetTickCount();
+        for (;;) {
             MSG msg;
             while (::PeekMessageA(&msg, window_, 0, 0, PM_REMOVE))
                 ::DispatchMessageA(&msg);
-            ::Sleep(20);
+            const DWORD elapsed = ::GetTickCount() - start;
+            if (count_ >= count || elapsed >= boundMs)
+                return count_;
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, boundMs - elapsed, QS_ALLINPUT);
         }
-        return count_;
     }
 
 private:
@@ -107,7 +112,7 @@ TEST(FileAssociations, OpenWithTheClientAndTheUsersChoiceIsGone)
         EXPECT_EQ(open.text.size() + 1, open.length) << "the terminating zero is counted";
     }
     ASSERT_TRUE(watch.Registered());
-    EXPECT_EQ(1, watch.Count());
+    EXPECT_EQ(1, watch.WaitForCount(1, 5000));
 }
 
 TEST(FileAssociations, WithoutTheClientNothingIsTouched)
@@ -122,7 +127,8 @@ TEST(FileAssociations, WithoutTheClientNothingIsTouched)
     EXPECT_EQ("Mine", ReadValue(HKEY_CURRENT_USER, kFileExts + ".edc\\UserChoice", "Progid").text);
     EXPECT_EQ("mine.exe \"%1\"", ReadValue(HKEY_CLASSES_ROOT, ".edc\\shell\\open\\command", nullptr).text);
     ASSERT_TRUE(watch.Registered());
-    EXPECT_EQ(0, watch.Count());
+    // None may come: the wait ends at the first one, or after the bound.
+    EXPECT_EQ(0, watch.WaitForCount(1, 500));
 }
 
 TEST(ProductEntries, UninstallEntryAndStartupValues)

@@ -2,7 +2,6 @@
 #include "footprint.h"
 #include "support.h"
 
-#include "sysint/folder_of.h"
 #include "sysint/product_shortcuts.h"
 #include "sysint/shortcut.h"
 #include "win/shell_folder.h"
@@ -37,13 +36,19 @@ protected:
     {
         desktop = Wide(GetSpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY, true)) + L"\\";
         group = Wide(GetSpecialFolderPath(CSIDL_COMMON_PROGRAMS, true)) + L"\\" + kGroup + L"\\";
+        // An installation folder whose name has a blank and a Chinese character.
+        install = ScratchFolder("Tolvane 安装");
+        Reset();
+    }
+
+    // No shortcut and no group; every program in the installation folder.
+    void Reset()
+    {
         for (const wchar_t* name : {kCertClient, kSealClient, kUninstall}) {
             ::DeleteFileW((desktop + name).c_str());
             ::DeleteFileW((group + name).c_str());
         }
         ::RemoveDirectoryW(group.c_str());
-        // An installation folder whose name has a blank and a Chinese character.
-        install = ScratchFolder("Tolvane 安装");
         for (const char* program : {"TolvaneGUI.exe", "CommonOfdClientKelm.exe", "uninstall.exe"})
             WriteFile(install + program, "MZ");
     }
@@ -64,39 +69,46 @@ protected:
     std::string install;
 };
 
-TEST_F(Shortcuts, DesktopPairAndProgramGroupWithChineseNames)
+// Each shortcut exists where the desktop choice and the installed programs
+// call for it, and nowhere else.
+TEST_F(Shortcuts, EachWhereTheChoiceAndTheProgramsCallForIt)
 {
-    CreateProductShortcuts(install, true);
+    const struct {
+        const char* what;
+        bool desktop;     // the desktop shortcuts were chosen
+        bool sealClient;  // CommonOfdClientKelm.exe is installed
+    } cases[] = {
+        {"desktop chosen", true, true},
+        {"desktop not chosen", false, true},
+        {"no seal client", true, false},
+    };
+    const struct {
+        bool onDesktop;
+        const wchar_t* name;
+        const char* program;
+    } links[] = {
+        {true, kCertClient, "TolvaneGUI.exe"},      {true, kSealClient, "CommonOfdClientKelm.exe"},
+        {false, kCertClient, "TolvaneGUI.exe"},     {false, kSealClient, "CommonOfdClientKelm.exe"},
+        {false, kUninstall, "uninstall.exe"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Reset();
+        if (!c.sealClient)
+            ::DeleteFileA((install + "CommonOfdClientKelm.exe").c_str());
 
-    ExpectLink(desktop + kCertClient, "TolvaneGUI.exe");
-    ExpectLink(desktop + kSealClient, "CommonOfdClientKelm.exe");
-    ExpectLink(group + kCertClient, "TolvaneGUI.exe");
-    ExpectLink(group + kSealClient, "CommonOfdClientKelm.exe");
-    ExpectLink(group + kUninstall, "uninstall.exe");
-}
+        CreateProductShortcuts(install, c.desktop);
 
-TEST_F(Shortcuts, WithoutDesktopChoiceOnlyTheGroup)
-{
-    CreateProductShortcuts(install, false);
-
-    EXPECT_FALSE(ExistsWide(desktop + kCertClient));
-    EXPECT_FALSE(ExistsWide(desktop + kSealClient));
-    ExpectLink(group + kCertClient, "TolvaneGUI.exe");
-    ExpectLink(group + kSealClient, "CommonOfdClientKelm.exe");
-    ExpectLink(group + kUninstall, "uninstall.exe");
-}
-
-TEST_F(Shortcuts, MissingSealClientLeavesOutItsTwoShortcutsOnly)
-{
-    ::DeleteFileA((install + "CommonOfdClientKelm.exe").c_str());
-
-    CreateProductShortcuts(install, true);
-
-    EXPECT_FALSE(ExistsWide(desktop + kSealClient));
-    EXPECT_FALSE(ExistsWide(group + kSealClient));
-    ExpectLink(desktop + kCertClient, "TolvaneGUI.exe");
-    ExpectLink(group + kCertClient, "TolvaneGUI.exe");
-    ExpectLink(group + kUninstall, "uninstall.exe");
+        for (const auto& link : links) {
+            const std::wstring path = (link.onDesktop ? desktop : group) + link.name;
+            const bool wanted = (!link.onDesktop || c.desktop) &&
+                                (c.sealClient || std::string(link.program) != "CommonOfdClientKelm.exe");
+            if (wanted)
+                ExpectLink(path, link.program);
+            else
+                EXPECT_FALSE(ExistsWide(path)) << Utf8(path);
+        }
+    }
 }
 
 TEST_F(Shortcuts, ExistingGroupIsReusedAndItsShortcutsReplaced)
@@ -125,24 +137,6 @@ TEST_F(Shortcuts, MissingTargetCreatesNothing)
     EXPECT_FALSE(Exists(link));
     EXPECT_TRUE(CreateShortcut(install + "\\uninstall.exe", link));
     ExpectLink(Wide(link), "uninstall.exe");
-}
-
-TEST(FolderOf, CutsAtTheLastSeparatorAfterTheFirstCharacter)
-{
-    struct Case {
-        const char* path;
-        const char* folder;
-    } cases[] = {
-        {"C:\\Program Files\\TolvaneKelm\\\\TolvaneGUI.exe", "C:\\Program Files\\TolvaneKelm\\"},
-        {"C:\\a/b.lnk", "C:\\a"},
-        {"bare.lnk", "bare.lnk"},
-        {"\\root.lnk", "\\root.lnk"},
-        // 乗 is 0x81 0x5C: its second byte is no separator.
-        {"C:\\d\\乗", "C:\\d"},
-        {"", ""},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.folder, FolderOf(c.path)) << c.path;
 }
 
 }  // namespace

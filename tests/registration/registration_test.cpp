@@ -214,7 +214,7 @@ TEST_F(Controls, RegisteredTheOldControlRemovedTheDriverSetupRun)
     EXPECT_EQ("/s /u \"%s\\NUVRASOF.ocx\"", g_commands[11].parameterTemplate);
     EXPECT_EQ(Narrow(system), g_commands[11].folder);
     EXPECT_EQ("/s \"%s\\suwellreaderax.dll\"", g_commands[15].parameterTemplate);
-    EXPECT_EQ(Narrow(install + L"\\Reader_Pro"), g_commands[15].folder);
+    EXPECT_EQ(Narrow(install + L"Reader_Pro"), g_commands[15].folder);
     EXPECT_EQ("AHCAHDDriverSetup.exe", g_commands[16].program);
     EXPECT_EQ("", g_commands[16].parameterTemplate);
     EXPECT_EQ(Narrow(install), g_commands[16].folder);

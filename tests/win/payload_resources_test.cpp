@@ -2,6 +2,7 @@
 // type name in whatever language they carry, and unpacked into a file.
 #include "install/payload_resources.h"
 #include "payload/fileio.h"
+#include "payload/report.h"
 #include "win/winapp.h"
 
 #include <gtest/gtest.h>
@@ -38,14 +39,15 @@ TEST(PayloadResources, UnpacksGoodAndRefusesDamagedOrMissing)
     std::string expected = ReadAll(std::string("Z:") + SAMPLE_TEXT_PATH);
     ASSERT_FALSE(expected.empty());
 
+    QuietReporter quiet;
     std::string good = TempPath("qva-good.bin");
     File held;
-    EXPECT_TRUE(UnpackPayloadResource(129, good, held));
+    EXPECT_TRUE(UnpackPayloadResource(129, good, held, quiet));
     EXPECT_EQ(ReadAll(good), expected);
 
     File cut, missing;
-    EXPECT_FALSE(UnpackPayloadResource(130, TempPath("qva-cut.bin"), cut));
-    EXPECT_FALSE(UnpackPayloadResource(131, TempPath("qva-missing.bin"), missing));
+    EXPECT_FALSE(UnpackPayloadResource(130, TempPath("qva-cut.bin"), cut, quiet));
+    EXPECT_FALSE(UnpackPayloadResource(131, TempPath("qva-missing.bin"), missing, quiet));
     EXPECT_FALSE(missing.IsOpen());
 }
 
@@ -61,8 +63,9 @@ TEST(PayloadResources, TheUnpackedFileIsHeldForTheInstallerAloneAndGoesWithIt)
         ASSERT_TRUE(spare.OpenWrite(other) && spare.Write("spare", 5));
     }
     {
+        QuietReporter quiet;
         File held;
-        ASSERT_TRUE(UnpackPayloadResource(129, path, held));
+        ASSERT_TRUE(UnpackPayloadResource(129, path, held, quiet));
         EXPECT_EQ(ReadAll(path), ReadAll(std::string("Z:") + SAMPLE_TEXT_PATH));
 
         HANDLE writer = ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

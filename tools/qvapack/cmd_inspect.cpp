@@ -26,7 +26,7 @@ std::string HexDigest(const uint8_t* digest)
 {
     static const char kHex[] = "0123456789abcdef";
     std::string hex;
-    for (int i = 0; i < kDigestSize; ++i) {
+    for (int i = 0; i < kSm3Size; ++i) {
         hex += kHex[digest[i] >> 4];
         hex += kHex[digest[i] & 15];
     }
@@ -80,7 +80,8 @@ int RunVerify(const std::vector<std::string>& args)
         total += item.second.size > 0 ? static_cast<uint64_t>(item.second.size) : 0;
     Progress progress("verify", total);
     size_t failed = 0;
-    EntryWorkspace workspace;
+    QuietReporter quiet;  // a failed entry is printed below
+    EntryWorkspace workspace(quiet);
     for (const auto& item : index.entries) {
         const ContainerEntry& entry = item.second;
         const bool ok = CheckEntry(entry, workspace) == EntryCheck::Ok;
@@ -112,13 +113,14 @@ int RunExtract(const std::vector<std::string>& args)
     for (const auto& item : index.entries)
         total += item.second.size > 0 ? static_cast<uint64_t>(item.second.size) : 0;
     Progress progress("extract", total);
-    EntryWorkspace workspace;
+    ToolReporter reporter;
+    EntryWorkspace workspace(reporter);
     for (const auto& item : index.entries) {
         const ContainerEntry& entry = item.second;
         progress.Advance(entry.size > 0 ? static_cast<uint64_t>(entry.size) : 0);
         std::string rel, relHost;
         if (!EntryRelativePath(entry.name, rel)) {
-            CurrentPayloadReporter().EntryError(entry.name);
+            reporter.EntryError(entry.name);
             ++failed;
             continue;
         }

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr uint32_t kDictionarySize = 1u << 24;  // 16 MiB
-constexpr size_t kChunk = 1 << 20;
 
 void* Alloc(void*, size_t size) { return size ? ::operator new(size, std::nothrow) : nullptr; }
 void Free(void*, void* address) { ::operator delete(address); }
@@ -56,13 +55,13 @@ struct Encoder {
 // The unpacking's input: the file in 1 MiB chunks.
 class FileSource : public ByteSource {
 public:
-    FileSource(File& file, uint64_t size) : file_(file), size_(size), chunk_(new uint8_t[kChunk]) {}
+    FileSource(File& file, uint64_t size) : file_(file), size_(size), chunk_(new uint8_t[kChunkSize]) {}
     uint64_t Size() const override { return size_; }
     size_t Peek(const uint8_t** data) override
     {
         if (pos_ == length_) {
             pos_ = 0;
-            length_ = file_.Read(chunk_.get(), kChunk);
+            length_ = file_.Read(chunk_.get(), kChunkSize);
         }
         *data = chunk_.get() + pos_;
         return length_ - pos_;
@@ -133,8 +132,9 @@ int RunUnpack(const std::vector<std::string>& args)
         return Fail(args[0], "cannot be read");
     const int64_t length = in.Length();
     FileSource source(in, length > 0 ? static_cast<uint64_t>(length) : 0);
-    if (UnpackStream(source, args[1]))
+    ToolReporter reporter;
+    if (UnpackStream(source, args[1], reporter))
         return 0;
-    Fail(args[0], "unpacking failed: " + lastDiagnostic);
+    Fail(args[0], "unpacking failed: " + reporter.lastDiagnostic);
     return kExitEntriesFailed;
 }

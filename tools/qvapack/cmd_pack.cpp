@@ -12,7 +12,6 @@ namespace {
 
 // Every stored name starts with this byte, which readers drop.
 constexpr char kNameLead = '\\';
-constexpr size_t kChunk = 1 << 20;
 
 void PutInt32(uint8_t* p, int32_t value)
 {
@@ -32,7 +31,7 @@ bool CopyEntryData(const WalkedFile& file, bool scramble, File& data, uint8_t* c
         return Fail(file.hostPath, "cannot be read") == 0;
     Sm3Hasher hasher;
     uint64_t total = 0;
-    for (size_t got; (got = in.Read(chunk, kChunk)) > 0;) {
+    for (size_t got; (got = in.Read(chunk, kChunkSize)) > 0;) {
         hasher.Update(chunk, got);
         if (scramble)
             for (size_t i = 0; i < got; ++i)
@@ -91,7 +90,7 @@ int RunPack(const std::vector<std::string>& args)
     std::memcpy(header, kContainerSignature, sizeof kContainerSignature);
     bool ok = index.Write(header, sizeof header);
 
-    std::unique_ptr<uint8_t[]> chunk(new uint8_t[kChunk]);
+    std::unique_ptr<uint8_t[]> chunk(new uint8_t[kChunkSize]);
     Progress progress("pack", total);
     int32_t offset = 0;
     for (const WalkedFile& file : files) {

@@ -3,17 +3,10 @@
 #include <cstring>
 #include <memory>
 
+#include "payload/container.h"
 #include "payload/fileio.h"
 #include "payload/sm3.h"
 #include "tools/qvapack/tool.h"
-
-namespace {
-
-constexpr size_t kNameField = 260;
-constexpr size_t kRecord = kNameField + kSm3Size;
-constexpr size_t kChunk = 1 << 20;
-
-}  // namespace
 
 int RunSysdirHash(const std::vector<std::string>& args)
 {
@@ -26,14 +19,14 @@ int RunSysdirHash(const std::vector<std::string>& args)
     File out;
     if (!out.OpenWrite(args[1]))
         return Fail(args[1], "cannot be created");
-    std::unique_ptr<uint8_t[]> chunk(new uint8_t[kChunk]);
+    std::unique_ptr<uint8_t[]> chunk(new uint8_t[kChunkSize]);
     bool ok = true;
     for (const WalkedFile& file : files) {
-        if (file.name.size() >= kNameField) {
+        if (file.name.size() >= kSystemFileNameField) {
             ok = Fail(file.hostPath, "name longer than 259 bytes in code page 936") == 0;
             break;
         }
-        uint8_t record[kRecord] = {};
+        uint8_t record[kSystemFileRecord] = {};
         std::memcpy(record, file.name.data(), file.name.size());
         File in;
         if (!in.OpenRead(file.hostPath)) {
@@ -41,9 +34,9 @@ int RunSysdirHash(const std::vector<std::string>& args)
             break;
         }
         Sm3Hasher hasher;
-        for (size_t got; (got = in.Read(chunk.get(), kChunk)) > 0;)
+        for (size_t got; (got = in.Read(chunk.get(), kChunkSize)) > 0;)
             hasher.Update(chunk.get(), got);
-        hasher.Final(record + kNameField);
+        hasher.Final(record + kSystemFileNameField);
         ok = out.Write(record, sizeof record) && ok;
     }
     ok = out.Close() && ok;

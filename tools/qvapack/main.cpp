@@ -31,24 +31,12 @@ int Usage(FILE* out)
     return out == stdout ? 0 : kExitBadInput;
 }
 
-// The packer's own reporting: everything on stderr, names in UTF-8.
-class ToolReporter : public PayloadReporter {
-public:
-    void EntryError(const std::string& name) override
-    {
-        std::fprintf(stderr, "qvapack: entry %s: damaged (digest mismatch or data missing)\n",
-                     PrintableName(name).c_str());
-    }
-    // Kept for the command's own one-line error.
-    void Diagnostic(const std::string& line) override
-    {
-        lastDiagnostic = line.substr(0, line.find('\n'));
-    }
-};
-
 }  // namespace
 
-std::string lastDiagnostic;
+void ToolReporter::EntryError(const std::string& name)
+{
+    std::fprintf(stderr, "qvapack: entry %s: damaged (digest mismatch or data missing)\n", PrintableName(name).c_str());
+}
 
 int main(int argc, char** argv)
 {
@@ -57,8 +45,6 @@ int main(int argc, char** argv)
     if (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help"))
         return Usage(stdout);
 
-    ToolReporter reporter;
-    SetPayloadReporter(&reporter);
     std::vector<std::string> args(argv + 2, argv + argc);
     for (const Command& command : kCommands)
         if (!std::strcmp(argv[1], command.name))

@@ -5,13 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "payload/report.h"
+
 // Prints "qvapack: FILE: PROBLEM" to stderr and returns the exit code for bad input.
 int Fail(const std::string& file, const std::string& problem);
 constexpr int kExitBadInput = 2;
 constexpr int kExitEntriesFailed = 1;
 
-// The last diagnostic line of the payload code ("LzmaUncompress:6", ...), without its newline.
-extern std::string lastDiagnostic;
+// The packer's reporting of the payload code: a damaged entry on stderr
+// (names in UTF-8); the last diagnostic line ("LzmaUncompress:6", ...) kept,
+// without its newline, for the command's own one-line error.
+class ToolReporter : public PayloadReporter {
+public:
+    void EntryError(const std::string& name) override;
+    void Diagnostic(const std::string& line) override { lastDiagnostic = line.substr(0, line.find('\n')); }
+    std::string lastDiagnostic;
+};
 
 // Conversions between the host's UTF-8 names and code page 936. False when a
 // name cannot be represented.

@@ -7,7 +7,7 @@
 
 #include "tools/qvapack/tool.h"
 #include "payload/entry.h"
-#include "win/path_split.h"
+#include "win/path.h"
 
 namespace {
 
