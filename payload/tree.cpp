@@ -61,6 +61,23 @@ bool MakeDirsFullPath(const std::string& path)
     return true;
 }
 
+bool CopyFileReplacing(const std::string& src, const std::string& dst)
+{
+    File in, out;
+    if (src.empty() || dst.empty() || src == dst || !in.OpenRead(src) || !out.CreateReplacement(dst))
+        return false;
+    std::unique_ptr<uint8_t[]> chunk = NewChunk();
+    if (!chunk)
+        return false;
+    int64_t copied = 0;
+    for (size_t got; (got = in.Read(chunk.get(), kChunkSize)) > 0; copied += static_cast<int64_t>(got)) {
+        if (!out.Write(chunk.get(), got))
+            return false;  // the new file goes with out
+    }
+    // A read that failed ends the loop early: only the whole file takes dst's place.
+    return copied == in.Length() && out.CommitReplacement(dst);
+}
+
 bool CopyFileVerified(const std::string& src, const std::string& dst)
 {
     if (src.empty() || dst.empty() || src == dst || !FileExists(src))
@@ -68,21 +85,7 @@ bool CopyFileVerified(const std::string& src, const std::string& dst)
     const std::string parent = FolderWithSeparator(dst);
     if (parent.empty() || !MakeDirsFullPath(parent) || IsLink(parent))
         return false;
-
-    // Written beside dst and moved over it: a link or a file with other hard
-    // links at dst is replaced, never written through.
-    File in, out;
-    if (!in.OpenRead(src) || !out.CreateReplacement(dst))
-        return false;
-    std::unique_ptr<uint8_t[]> chunk = NewChunk();
-    if (!chunk)
-        return false;
-    bool written = true;
-    for (size_t got; (got = in.Read(chunk.get(), kChunkSize)) > 0;)
-        written = written && out.Write(chunk.get(), got);
-    written = written && out.CommitReplacement(dst);
-    in.Close();
-    return written && FilesEqual(src, dst);
+    return CopyFileReplacing(src, dst) && FilesEqual(src, dst);
 }
 
 void CopyTree(const std::string& srcFolder, const std::string& dstFolder)

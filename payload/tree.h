@@ -5,7 +5,16 @@
 
 bool FileExists(const std::string& path);
 bool FilesEqual(const std::string& pathA, const std::string& pathB);
+// Makes every folder along path (at most 999 bytes), the last one too.
 bool MakeDirsFullPath(const std::string& path);
+// Copies src to dst in dst's existing folder: the copy is written beside dst
+// (File::CreateReplacement) and moved over it in one step, so a link or hard
+// link at dst is replaced, never written through, and until the move dst
+// keeps its old bytes. False, with nothing left beside dst, when any of it
+// fails.
+bool CopyFileReplacing(const std::string& src, const std::string& dst);
+// The same after making dst's folders (never through a link), then compared
+// with src.
 bool CopyFileVerified(const std::string& src, const std::string& dst);
 // Copies every file below srcFolder to the same place below dstFolder, making
 // folders as needed. A link is never entered, on either side: a link among

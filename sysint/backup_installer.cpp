@@ -1,6 +1,6 @@
 #include "sysint/backup_installer.h"
 
-#include "sysint/replace_file.h"
+#include "payload/tree.h"
 #include "win/install_log.h"
 
 #include <windows.h>

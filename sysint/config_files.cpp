@@ -1,6 +1,6 @@
 #include "sysint/config_files.h"
 
-#include "sysint/replace_file.h"
+#include "payload/tree.h"
 #include "win/install_log.h"
 #include "win/shell_folder.h"
 #include "win/path.h"

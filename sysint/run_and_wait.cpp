@@ -35,3 +35,15 @@ void RunAndWait(const char* program, const char* parameterTemplate, const std::s
     else
         LogLine("program still running after 15 s: %s", program);
 }
+
+bool BuildParameterText(const std::string& parameterTemplate, const std::string& folder, std::string& out)
+{
+    std::string text = parameterTemplate;
+    const size_t placeholder = text.find("%s");
+    if (placeholder != std::string::npos)
+        text.replace(placeholder, 2, folder);
+    if (text.size() > kMaxParameterText)
+        return false;
+    out = text;
+    return true;
+}

@@ -43,7 +43,11 @@ bool CreateShortcut(const std::string& target, const std::string& linkPath)
     if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.Receive())))
         return false;
     link->SetPath(target.c_str());
-    link->SetWorkingDirectory(FolderWithoutSeparator(target).c_str());
+    // The target's folder with one "\" at its end, also after a doubled one.
+    std::string folder = FolderWithSeparator(target);
+    while (folder.size() > 1 && EndsWithSeparator(folder.substr(0, folder.size() - 1)))
+        folder.pop_back();
+    link->SetWorkingDirectory(folder.c_str());
     ComPtr<IPersistFile> file;
     if (FAILED(link->QueryInterface(IID_IPersistFile, file.Receive())))
         return false;
