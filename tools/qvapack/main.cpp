@@ -21,6 +21,9 @@ const Command kCommands[] = {
     {"compress", "compress IN OUT               LZMA-alone form of IN, as the installer's resources", RunCompress},
     {"unpack", "unpack IN OUT                 the installer's unpacking of an LZMA-alone file", RunUnpack},
     {"sysdir-hash", "sysdir-hash DIR OUT           the system-file list of the files below DIR", RunSysdirHash},
+    {"build", "build PAYLOAD_DIR -o SETUP.exe [--stub STUB.exe] [--sign CERT KEY]\n"
+              "                                the installer: the payload folder (setupdir/, windir/) in a copy of the stub",
+     RunBuild},
 };
 
 int Usage(FILE* out)
