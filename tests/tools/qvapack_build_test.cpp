@@ -153,6 +153,25 @@ TEST_F(BuildFixture, SameInputsGiveTheSameBytesAndAnEarlierPayloadIsReplaced)
     EXPECT_EQ(ReadBytes(inPlace), ReadBytes(first));
 }
 
+TEST_F(BuildFixture, WithoutStubOptionTheStubBesideQvapackServes)
+{
+    const std::string t = temp_.Path();
+    const std::string stub = Fixture("stub", "x86_64");
+    ASSERT_EQ(Build(stub, t + "/named.exe").status, 0);
+    Shell("mkdir -p " + Quote(t + "/tools") + " && cp " + QVAPACK_PATH + " " + Quote(t + "/tools/qvapack"));
+
+    Outcome none = Shell(Quote(t + "/tools/qvapack") + " build " + Quote(payload_) + " -o " + Quote(t + "/none.exe"));
+    EXPECT_EQ(none.status, 2);
+    EXPECT_EQ(none.out, "qvapack: TolvaneSetup-stub.exe: not found beside qvapack or in the build tree; "
+                        "name the stub with --stub\n");
+    EXPECT_EQ(ReadBytes(t + "/none.exe"), "<missing>");
+
+    WriteBytes(t + "/tools/TolvaneSetup-stub.exe", ReadBytes(stub));
+    Outcome beside = Shell(Quote(t + "/tools/qvapack") + " build " + Quote(payload_) + " -o " + Quote(t + "/beside.exe"));
+    ASSERT_EQ(beside.status, 0) << beside.out;
+    EXPECT_EQ(ReadBytes(t + "/beside.exe"), ReadBytes(t + "/named.exe"));
+}
+
 TEST_F(BuildFixture, SignedResultVerifiesAndASignatureIsDroppedFirst)
 {
     const std::string t = temp_.Path();
