@@ -394,7 +394,7 @@ int RunBuild(const std::vector<std::string>& args)
     const std::string partPath = outPath + ".partial";
     const std::string signedPath = outPath + ".signed";
     HostFile out;
-    if (!out.OpenWrite(partPath))
+    if (!out.OpenWrite(partPath, true))
         return Fail(outPath, "cannot be written: " + LastHostError());
     bool ok = WriteInstaller(stub, options.stub, image, resourceSection, tree, containers, out, outPath);
     if (!out.Close() && ok)

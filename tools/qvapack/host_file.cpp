@@ -52,7 +52,7 @@ bool HostFile::OpenRead(const std::string& path)
     return IsOpen();
 }
 
-bool HostFile::OpenWrite(const std::string& path)
+bool HostFile::OpenWrite(const std::string& path, bool)
 {
     Close();
     handle_ = CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -210,10 +210,10 @@ bool HostFile::OpenRead(const std::string& path)
     return fd_ >= 0;
 }
 
-bool HostFile::OpenWrite(const std::string& path)
+bool HostFile::OpenWrite(const std::string& path, bool program)
 {
     Close();
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, program ? 0755 : 0644);
     return fd_ >= 0;
 }
 

@@ -17,8 +17,9 @@ public:
     HostFile& operator=(const HostFile&) = delete;
 
     bool OpenRead(const std::string& path);
-    // Creates the file, or truncates it, for reading and writing.
-    bool OpenWrite(const std::string& path);
+    // Creates the file, or truncates it, for reading and writing; a program
+    // is made executable where that is a permission (POSIX).
+    bool OpenWrite(const std::string& path, bool program = false);
     bool IsOpen() const;
     // Up to size bytes from the current position; fewer only at the end or on an error.
     size_t Read(void* buffer, size_t size);
