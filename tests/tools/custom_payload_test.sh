@@ -50,13 +50,14 @@ done
 # The build's installer: the same footprint, but for the added files.
 journey "$setup" "$work/build.txt"
 rm -rf "$(grep -o '/[^ ]*' "$work/build.txt.err" | tail -1)"
-# Compared: the files, shortcuts, registry, search path, configuration files
-# and registry files imported. Left out: the added files, the installer's
-# own copy, the times, the install log's length, and the programs seen
-# running, which the journey samples (what it catches varies from run to run).
+# Compared: the temporary files, the files, shortcuts, registry, search
+# path, configuration files and registry files imported. Left out: the
+# added files, the installer's own copy, the install log's length, and what
+# the journey samples (the window states and the programs seen running: what
+# it catches varies from run to run).
 normalise() {
-  sed '/^programs the installer ran/,$d' "$1" |
-    grep -v -e '发布说明' -e '驱动.dll' -e 'sbak.exe' -e '^install log ' | sed -E 's/^ +[0-9.]+s  /  /'
+  sed -n '/^temporary payload files/,/^programs the installer ran/p' "$1" | sed '$d' |
+    grep -v -e '发布说明' -e '驱动.dll' -e 'sbak.exe' -e '^install log '
 }
 diff <(normalise "$work/build.txt") <(normalise "$work/custom.txt") ||
   { echo "FAIL: the footprints differ beyond the added files"; exit 1; }

@@ -1,5 +1,6 @@
 #include "tools/qvapack/pe_image.h"
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
