@@ -410,6 +410,7 @@ int RunBuild(const std::vector<std::string>& args)
                                    "; is the key the certificate's?)") == 0;
         }
         finished = signedPath;
+        HostMarkProgram(signedPath);
     }
     if (ok && !HostRename(finished, outPath))
         ok = Fail(outPath, "cannot be written: " + LastHostError()) == 0;

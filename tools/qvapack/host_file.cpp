@@ -131,6 +131,8 @@ bool HostIsFolder(const std::string& path)
 
 bool HostRemoveFile(const std::string& path) { return DeleteFileW(Utf8ToWide(path).c_str()) != 0; }
 
+void HostMarkProgram(const std::string&) {}
+
 bool HostRename(const std::string& from, const std::string& to)
 {
     return MoveFileExW(Utf8ToWide(from).c_str(), Utf8ToWide(to).c_str(),
@@ -290,6 +292,8 @@ bool HostIsFolder(const std::string& path)
 }
 
 bool HostRemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+void HostMarkProgram(const std::string& path) { chmod(path.c_str(), 0755); }
 
 bool HostRename(const std::string& from, const std::string& to) { return rename(from.c_str(), to.c_str()) == 0; }
 

@@ -45,6 +45,8 @@ std::string LastHostError();
 
 bool HostIsFolder(const std::string& path);
 bool HostRemoveFile(const std::string& path);
+// Makes the file at path executable where that is a permission (POSIX).
+void HostMarkProgram(const std::string& path);
 // Moves from over to (a file there is replaced) in one step.
 bool HostRename(const std::string& from, const std::string& to);
 // The folder of this program's own executable (no separator at the end), or "".
