@@ -5,6 +5,7 @@
 #include <new>
 
 #include "payload/entry_verifier.h"
+#include "payload/container.h"
 #include "payload/fileio.h"
 #include "payload/report.h"
 #include "payload/sm3.h"

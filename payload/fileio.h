@@ -14,10 +14,6 @@
 #endif
 
 // An open file, closed when it goes out of scope.
-// The most bytes the payload code and the tools read or write at a time, and
-// the size of each buffer they do it with.
-constexpr size_t kChunkSize = 1 << 20;
-
 class File {
 public:
     File() = default;

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "payload/container.h"
 #include "payload/fileio.h"
 #include "win/path.h"
 

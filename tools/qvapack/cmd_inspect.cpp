@@ -1,5 +1,8 @@
 // qvapack list / verify / extract INDEX.qvai
 #include <sys/stat.h>
+#ifdef _WIN32
+#include <direct.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -43,7 +46,11 @@ bool MakeHostFolders(const std::string& path)
 {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string prefix = path.substr(0, slash);
+#ifdef _WIN32
+        if (mkdir(prefix.c_str()) != 0 && errno != EEXIST)
+#else
         if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST)
+#endif
             return false;
         if (slash == std::string::npos)
             return true;

@@ -1,55 +1,38 @@
 // qvapack compress IN OUT / qvapack unpack IN OUT
 #include <memory>
 
-#include "LzmaEnc.h"
+#include "payload/container.h"
 #include "payload/fileio.h"
-#include "tools/qvapack/tool.h"
 #include "payload/unpack.h"
+#include "tools/qvapack/host_file.h"
+#include "tools/qvapack/lzma_encode.h"
+#include "tools/qvapack/tool.h"
 
 namespace {
 
-constexpr uint32_t kDictionarySize = 1u << 24;  // 16 MiB
-
-void* Alloc(void*, size_t size) { return size ? ::operator new(size, std::nothrow) : nullptr; }
-void Free(void*, void* address) { ::operator delete(address); }
-ISzAlloc allocator = {Alloc, Free};
-
 // The encoder's input: the file read front to back.
-struct FileInStream {
-    ISeqInStream vt;
-    File* file;
-    Progress* progress;
-    static SRes Read(void* p, void* buffer, size_t* size)
+class FileInput : public LzmaInput {
+public:
+    FileInput(HostFile& file, Progress& progress) : file_(file), progress_(progress) {}
+    bool Read(uint8_t* buffer, size_t& size) override
     {
-        FileInStream* self = static_cast<FileInStream*>(p);
-        *size = self->file->Read(buffer, *size);
-        self->progress->Advance(*size);
-        return SZ_OK;
+        size = file_.Read(buffer, size);
+        progress_.Advance(size);
+        return true;
     }
+
+private:
+    HostFile& file_;
+    Progress& progress_;
 };
 
-struct FileOutStream {
-    ISeqOutStream vt;
-    File* file;
-    bool failed;
-    static size_t Write(void* p, const void* buffer, size_t size)
-    {
-        FileOutStream* self = static_cast<FileOutStream*>(p);
-        if (!self->file->Write(buffer, size)) {
-            self->failed = true;
-            return 0;
-        }
-        return size;
-    }
-};
+class FileOutput : public LzmaOutput {
+public:
+    explicit FileOutput(HostFile& file) : file_(file) {}
+    bool Write(const uint8_t* data, size_t size) override { return file_.Write(data, size); }
 
-struct Encoder {
-    CLzmaEncHandle handle = LzmaEnc_Create(&allocator);
-    ~Encoder()
-    {
-        if (handle)
-            LzmaEnc_Destroy(handle, &allocator, &allocator);
-    }
+private:
+    HostFile& file_;
 };
 
 // The unpacking's input: the file in 1 MiB chunks.
@@ -82,43 +65,24 @@ int RunCompress(const std::vector<std::string>& args)
 {
     if (args.size() != 2)
         return Fail("compress", "usage: qvapack compress IN OUT");
-    File in, out;
+    HostFile in, out;
     if (!in.OpenRead(args[0]))
-        return Fail(args[0], "cannot be read");
+        return Fail(args[0], "cannot be read: " + LastHostError());
     const int64_t length = in.Length();
     if (length < 0 || length > 0xFFFFFFFFll)
         return Fail(args[0], "larger than 4 GiB - 1 bytes; the installer reads 32-bit sizes");
-
-    Encoder encoder;
-    CLzmaEncProps props;
-    LzmaEncProps_Init(&props);
-    props.level = 5;
-    props.dictSize = kDictionarySize;
-    props.lc = 3;
-    props.lp = 0;
-    props.pb = 2;
-    props.writeEndMark = 0;
-    props.numThreads = 1;
-    if (!encoder.handle || LzmaEnc_SetProps(encoder.handle, &props) != SZ_OK)
-        return Fail(args[0], "the LZMA encoder could not be set up");
-
-    uint8_t header[kLzmaAloneHeaderSize];
-    SizeT propsSize = LZMA_PROPS_SIZE;
-    LzmaEnc_WriteProperties(encoder.handle, header, &propsSize);
-    for (int i = 0; i < 8; ++i)
-        header[5 + i] = static_cast<uint8_t>(static_cast<uint64_t>(length) >> (8 * i));
-
     if (!out.OpenWrite(args[1]))
-        return Fail(args[1], "cannot be created");
+        return Fail(args[1], "cannot be created: " + LastHostError());
+
     Progress progress("compress", static_cast<uint64_t>(length));
-    FileInStream inStream{{FileInStream::Read}, &in, &progress};
-    FileOutStream outStream{{FileOutStream::Write}, &out, false};
-    bool ok = out.Write(header, sizeof header);
-    ok = ok && LzmaEnc_Encode(encoder.handle, &outStream.vt, &inStream.vt, nullptr, &allocator, &allocator) == SZ_OK;
-    ok = out.Close() && ok && !outStream.failed;
+    FileInput input(in, progress);
+    FileOutput output(out);
+    std::string problem;
+    bool ok = EncodeLzmaAlone(input, static_cast<uint64_t>(length), output, problem);
+    ok = out.Close() && ok;
     if (!ok) {
-        DeleteFilePath(args[1]);
-        return Fail(args[1], "compression failed; nothing written");
+        HostRemoveFile(args[1]);
+        return Fail(args[1], "compression failed" + (problem.empty() ? "" : ": " + problem) + "; nothing written");
     }
     return 0;
 }

@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "payload/container.h"
-#include "payload/fileio.h"
 #include "payload/sm3.h"
+#include "tools/qvapack/host_file.h"
 #include "tools/qvapack/tool.h"
 
 int RunSysdirHash(const std::vector<std::string>& args)
@@ -16,9 +16,9 @@ int RunSysdirHash(const std::vector<std::string>& args)
     if (!WalkFolder(args[0], files))
         return kExitBadInput;
 
-    File out;
+    HostFile out;
     if (!out.OpenWrite(args[1]))
-        return Fail(args[1], "cannot be created");
+        return Fail(args[1], "cannot be created: " + LastHostError());
     std::unique_ptr<uint8_t[]> chunk(new uint8_t[kChunkSize]);
     bool ok = true;
     for (const WalkedFile& file : files) {
@@ -28,7 +28,7 @@ int RunSysdirHash(const std::vector<std::string>& args)
         }
         uint8_t record[kSystemFileRecord] = {};
         std::memcpy(record, file.name.data(), file.name.size());
-        File in;
+        HostFile in;
         if (!in.OpenRead(file.hostPath)) {
             ok = Fail(file.hostPath, "cannot be read") == 0;
             break;
@@ -41,7 +41,7 @@ int RunSysdirHash(const std::vector<std::string>& args)
     }
     ok = out.Close() && ok;
     if (!ok) {
-        DeleteFilePath(args[1]);
+        HostRemoveFile(args[1]);
         return Fail(args[1], "not written");
     }
     return 0;

@@ -21,6 +21,9 @@ const Command kCommands[] = {
     {"compress", "compress IN OUT               LZMA-alone form of IN, as the installer's resources", RunCompress},
     {"unpack", "unpack IN OUT                 the installer's unpacking of an LZMA-alone file", RunUnpack},
     {"sysdir-hash", "sysdir-hash DIR OUT           the system-file list of the files below DIR", RunSysdirHash},
+    {"build", "build PAYLOAD_DIR -o SETUP.exe [--stub STUB.exe] [--sign CERT KEY]\n"
+              "                                the installer: the payload folder (setupdir/, windir/) in a copy of the stub",
+     RunBuild},
 };
 
 int Usage(FILE* out)
@@ -38,17 +41,35 @@ void ToolReporter::EntryError(const std::string& name)
     std::fprintf(stderr, "qvapack: entry %s: damaged (digest mismatch or data missing)\n", PrintableName(name).c_str());
 }
 
-int main(int argc, char** argv)
+namespace {
+
+int Run(const std::vector<std::string>& argv)
 {
-    if (argc < 2)
+    if (argv.size() < 2)
         return Usage(stderr);
-    if (!std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "help"))
+    const std::string& name = argv[1];
+    if (name == "-h" || name == "--help" || name == "help")
         return Usage(stdout);
 
-    std::vector<std::string> args(argv + 2, argv + argc);
+    std::vector<std::string> args(argv.begin() + 2, argv.end());
     for (const Command& command : kCommands)
-        if (!std::strcmp(argv[1], command.name))
+        if (name == command.name)
             return command.run(args);
-    std::fprintf(stderr, "qvapack: unknown command '%s'\n", argv[1]);
+    std::fprintf(stderr, "qvapack: unknown command '%s'\n", name.c_str());
     return Usage(stderr);
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// The command line in UTF-16, so that any file name reaches the tool; it works in UTF-8.
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i)
+        args.push_back(WideToUtf8(argv[i]));
+    return Run(args);
+}
+#else
+int main(int argc, char** argv) { return Run(std::vector<std::string>(argv, argv + argc)); }
+#endif

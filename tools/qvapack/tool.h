@@ -28,6 +28,13 @@ bool Utf8ToCp936(const std::string& utf8, std::string& cp936);
 bool Cp936ToUtf8(const std::string& cp936, std::string& utf8);
 // A name for messages: UTF-8 when it converts, the bytes escaped as \xNN otherwise.
 std::string PrintableName(const std::string& cp936);
+#ifdef _WIN32
+// The file system's UTF-16 names and the tool's UTF-8 text.
+std::wstring Utf8ToWide(const std::string& utf8);
+std::string WideToUtf8(const std::wstring& wide);
+// A UTF-16 name in code page 936; false when it has no exact form there.
+bool WideToCp936(const std::wstring& wide, std::string& cp936);
+#endif
 
 // One regular file below a folder.
 struct WalkedFile {
@@ -64,3 +71,4 @@ int RunExtract(const std::vector<std::string>& args);
 int RunCompress(const std::vector<std::string>& args);
 int RunUnpack(const std::vector<std::string>& args);
 int RunSysdirHash(const std::vector<std::string>& args);
+int RunBuild(const std::vector<std::string>& args);
