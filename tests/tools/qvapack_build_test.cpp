@@ -7,29 +7,10 @@
 #include <sstream>
 
 #include "support.h"
+#include "tests/tools/shell.h"
 
 namespace {
 
-struct Outcome {
-    int status;
-    std::string out;  // stdout and stderr together
-};
-
-Outcome Shell(const std::string& command)
-{
-    Outcome run{-1, ""};
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-std::string Quote(const std::string& path) { return "'" + path + "'"; }
 Outcome Qvapack(const std::string& args) { return Shell(std::string(QVAPACK_PATH) + " " + args); }
 std::string Fixture(const std::string& kind, const std::string& arch)
 {
