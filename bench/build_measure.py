@@ -18,6 +18,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import make_payload  # noqa: E402
+import measure  # noqa: E402
 
 # The settings qvapack uses (tools/qvapack/lzma_encode.h).
 XZ_SETTINGS = "dict=16MiB,lc=3,lp=0,pb=2,mode=normal,mf=bt4,nice=32,depth=32"
@@ -27,14 +28,7 @@ SYSTEM_TOTAL = 16 * 1000 * 1000
 
 def run(label, argv, stdout=subprocess.DEVNULL):
     """Runs argv once; returns (seconds, peak RSS in MiB, CPU seconds)."""
-    start = time.perf_counter()
-    with subprocess.Popen(argv, stdout=stdout) as proc:
-        _, status, usage = os.wait4(proc.pid, 0)
-        proc.returncode = os.waitstatus_to_exitcode(status)
-    seconds = time.perf_counter() - start
-    if proc.returncode != 0:
-        sys.exit(f"bench: {label} failed with exit code {proc.returncode}")
-    return seconds, usage.ru_maxrss / 1024.0, usage.ru_utime + usage.ru_stime
+    return measure.run_with_cpu(label, argv, stdout)
 
 
 def make_system_folder(folder, scale):

@@ -15,8 +15,8 @@ import sys
 import time
 
 
-def run(label, argv, stdout=None):
-    """Runs argv once; returns (seconds, peak RSS in MiB)."""
+def run_with_cpu(label, argv, stdout=None):
+    """Runs argv once; returns (seconds, peak RSS in MiB, CPU seconds)."""
     start = time.perf_counter()
     with subprocess.Popen(argv, stdout=stdout) as proc:
         _, status, usage = os.wait4(proc.pid, 0)
@@ -24,7 +24,12 @@ def run(label, argv, stdout=None):
     seconds = time.perf_counter() - start
     if proc.returncode != 0:
         sys.exit(f"bench: {label} failed with exit code {proc.returncode}")
-    return seconds, usage.ru_maxrss / 1024.0
+    return seconds, usage.ru_maxrss / 1024.0, usage.ru_utime + usage.ru_stime
+
+
+def run(label, argv, stdout=None):
+    """Runs argv once; returns (seconds, peak RSS in MiB)."""
+    return run_with_cpu(label, argv, stdout)[:2]
 
 
 def windows_path(path):
