@@ -7,6 +7,7 @@
 #include "proc/processes.h"
 #include "sysint/product.h"
 #include "sysint/run_and_wait.h"
+#include "win/install_log.h"
 #include "win/path.h"
 #include "win/reg_key.h"
 #include "win/shell_folder.h"
@@ -50,35 +51,32 @@ void UnregisterControls(const std::string& installFolder, const std::string& sys
 
 void CleanupEarlierInstallation()
 {
-    // 1, 2. Names in both lists are stopped twice.
+    // Names in both lists are stopped twice.
     for (size_t i = 0; i < FirstTerminationListSize; ++i)
         KillProcessByName(FirstTerminationList[i].imageName);
     for (size_t i = 0; i < SecondTerminationListSize; ++i)
         KillProcessByName(SecondTerminationList[i].imageName);
 
-    // 3.
     DeleteNewsHistory();
 
-    // 4.
     for (size_t i = 0; i < EarlierDesktopShortcutsSize; ++i)
         DeleteCommonDesktopFile(EarlierDesktopShortcuts[i]);
 
-    // 5.
     RemoveProgramGroup();
 
-    // 6.
     DeleteStartupValues();
 
-    // 7.
     const std::string programFiles = GetFolderPath(CSIDL_PROGRAM_FILES);
     const std::string installFolder = programFiles + "\\" + kInstallFolderName + "\\";
     const std::string systemFolder = GetFolderPath(CSIDL_SYSTEM) + "\\";
 
-    // 8. Each waits at most the launcher's bound.
+    // Each waits at most the launcher's bound.
     UnregisterControls(installFolder, systemFolder);
 
-    // 9, 10. Only where an earlier installation folder can be entered.
-    if (!programFiles.empty() && ::SetCurrentDirectoryA(installFolder.c_str())) {
+    // Only where an earlier installation folder can be entered.
+    if (programFiles.empty() || !::SetCurrentDirectoryA(installFolder.c_str())) {
+        LogLine("cleanup: no earlier installation folder %s", installFolder.c_str());
+    } else {
         DeleteListedSystemFiles(systemFolder);
         if (::SetCurrentDirectoryA(installFolder.c_str())) {
             // The folder to be removed must not be the current one.
@@ -87,7 +85,6 @@ void CleanupEarlierInstallation()
         }
     }
 
-    // 11.
     for (size_t i = 0; i < EarlierKeyTableSize; ++i) {
         const char* subKey = EarlierKeyTable[i].subKey;
         LogRemoval("key", std::string("HKLM\\") + subKey, ::SHDeleteKeyA(HKEY_LOCAL_MACHINE, subKey));

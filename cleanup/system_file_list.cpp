@@ -4,6 +4,7 @@
 
 #include "payload/container.h"
 #include "payload/shared_runtime_files.h"
+#include "win/install_log.h"
 #include "win/path.h"
 
 #include <windows.h>
@@ -24,10 +25,14 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 void DeleteListedSystemFiles(const std::string& systemFolder)
 {
     FilePtr list(std::fopen("sysdir.hash", "rb"));
-    if (!list)
+    if (!list) {
+        LogLine("cleanup: no system-file list \"sysdir.hash\" in the earlier installation folder");
         return;
-    if (!::SetCurrentDirectoryA(systemFolder.c_str()))
+    }
+    if (!::SetCurrentDirectoryA(systemFolder.c_str())) {
+        LogLine("cleanup: the system folder %s cannot be entered, its listed files stay", systemFolder.c_str());
         return;
+    }
 
     std::fseek(list.get(), 0, SEEK_END);
     const long size = std::ftell(list.get());
