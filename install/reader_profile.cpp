@@ -23,8 +23,11 @@ void ResetReaderProfile(const std::string& installFolder)
     std::string common = GetFolderPath(CSIDL_COMMON_APPDATA);
     if (!common.empty() && !IsLink(JoinPath(common, "suwellreader"))) {
         const std::string lic = common + "\\suwellreader\\lic";
-        const bool deleted = ::DeleteFileA(lic.c_str()) != 0;
-        LogLine("reader profile: %s %s", lic.c_str(), deleted ? "deleted" : "not deleted (absent or refused)");
+        const DWORD error = ::DeleteFileA(lic.c_str()) ? ERROR_SUCCESS : ::GetLastError();
+        if (error == ERROR_SUCCESS || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            LogLine("reader profile: %s %s", lic.c_str(), error == ERROR_SUCCESS ? "deleted" : "not there");
+        else
+            LogLine("reader profile: %s not deleted (error %lu)", lic.c_str(), static_cast<unsigned long>(error));
     }
 
     // Made anew; a link planted meanwhile is not entered by the copy.
