@@ -33,6 +33,7 @@
 #include "payload/tree.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -59,19 +60,23 @@ struct HeldPayloadFiles {
 };
 
 // The payload resources: the code shown when one is damaged, its id, the
-// temporary file it is unpacked into, and the handle that holds that file.
+// temporary file it is unpacked into, the handle that holds that file, and
+// whether it is unpacked on a thread of its own (the data files, which
+// only the extraction needs) or at once (the indexes, which the steps
+// before it need).
 struct PayloadResource {
     int code;
     int resourceId;
     std::string PayloadPaths::*targetPath;
     File HeldPayloadFiles::*held;
+    bool inBackground;
 };
 
 constexpr PayloadResource PayloadResources[] = {
-    {0, IDR_QVA_SETUP_INDEX, &PayloadPaths::setupIndex, &HeldPayloadFiles::setupIndex},
-    {1, IDR_QVA_SETUP_DATA, &PayloadPaths::setupData, &HeldPayloadFiles::setupData},
-    {2, IDR_QVA_SYSTEM_INDEX, &PayloadPaths::systemIndex, &HeldPayloadFiles::systemIndex},
-    {3, IDR_QVA_SYSTEM_DATA, &PayloadPaths::systemData, &HeldPayloadFiles::systemData},
+    {0, IDR_QVA_SETUP_INDEX, &PayloadPaths::setupIndex, &HeldPayloadFiles::setupIndex, false},
+    {1, IDR_QVA_SETUP_DATA, &PayloadPaths::setupData, &HeldPayloadFiles::setupData, true},
+    {2, IDR_QVA_SYSTEM_INDEX, &PayloadPaths::systemIndex, &HeldPayloadFiles::systemIndex, false},
+    {3, IDR_QVA_SYSTEM_DATA, &PayloadPaths::systemData, &HeldPayloadFiles::systemData, true},
 };
 
 constexpr int kSetupIndexDamaged = 4;
@@ -122,11 +127,26 @@ void RunInstallation(InstallContext& context)
     LogStep(2, "container indexes");
 
     // 3. The payload resources into the temporary folder, each into a file
-    // made anew and held until the extraction is done.
+    // made anew and held until the extraction is done. The data files are
+    // unpacked on a thread of their own while the steps up to the
+    // extraction mostly wait for other programs; a damaged one is reported
+    // when the extraction needs it.
     LogStep(3, "payload resources");
     HeldPayloadFiles held;
+    BackgroundUnpacking dataUnpacking;
+    std::vector<const PayloadResource*> inBackground;
+    {
+        std::vector<BackgroundUnpacking::Resource> resources;
+        for (const PayloadResource& row : PayloadResources) {
+            if (row.inBackground) {
+                inBackground.push_back(&row);
+                resources.push_back({row.resourceId, context.payload.*row.targetPath, &(held.*row.held)});
+            }
+        }
+        dataUnpacking.Start(resources);
+    }
     for (const PayloadResource& row : PayloadResources) {
-        if (!UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, held.*row.held))
+        if (!row.inBackground && !UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, held.*row.held))
             ShowCorruption(context, row.code);
     }
 
@@ -144,14 +164,13 @@ void RunInstallation(InstallContext& context)
         ShowCorruption(context, kSystemIndexDamaged);
     const PinnedFiles heldData = {{context.payload.setupData, &held.setupData},
                                   {context.payload.systemData, &held.systemData}};
-    // The entries are checked against their digests from here on, while the
-    // steps up to the extraction mostly wait for other programs. Only the
-    // data files made and held here are read ahead: nobody else can change
-    // them before the extraction.
+    // The entries are checked against their digests from here on, each as
+    // soon as its bytes are unpacked, while the steps up to the extraction
+    // mostly wait for other programs. Only the data files made and held
+    // here are read ahead: nobody else can change them before the
+    // extraction.
     EntryVerifier verifier;
-    const ContainerIndex none;
-    verifier.Start(held.setupData.IsOpen() ? context.setupIndex : none,
-                   held.systemData.IsOpen() ? context.systemIndex : none, &heldData);
+    verifier.Start(context.setupIndex, context.systemIndex, &heldData, &dataUnpacking);
 
     // 5.
     LogStep(5, "status: closing programs");
@@ -207,6 +226,13 @@ void RunInstallation(InstallContext& context)
     // 16.
     LogStep(16, "extraction");
     reporter.SetStatus("正在解压文件");
+    // The data files must be complete first.
+    dataUnpacking.Finish();
+    LogLine("payload data files unpacked");
+    for (size_t i = 0; i < inBackground.size(); ++i) {
+        if (!dataUnpacking.Unpacked(i))
+            ShowCorruption(context, inBackground[i]->code);
+    }
     {
         SetupExtractionWindow extraction(reporter);
         context.failedEntries = ExtractContainers(context.installFolder, context.systemFolder, extraction,
