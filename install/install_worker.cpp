@@ -112,6 +112,25 @@ void LogStep(int number, const char* what)
     LogLine("step %d: %s", number, what);
 }
 
+// Logs how long a scan or sweep took, when it goes out of scope.
+class ScanTime {
+public:
+    explicit ScanTime(const char* what) : what_(what) { ::QueryPerformanceCounter(&start_); }
+    ~ScanTime()
+    {
+        LARGE_INTEGER now, frequency;
+        ::QueryPerformanceCounter(&now);
+        ::QueryPerformanceFrequency(&frequency);
+        LogLine("%s took %.3f s", what_, static_cast<double>(now.QuadPart - start_.QuadPart) / frequency.QuadPart);
+    }
+    ScanTime(const ScanTime&) = delete;
+    ScanTime& operator=(const ScanTime&) = delete;
+
+private:
+    const char* what_;
+    LARGE_INTEGER start_;
+};
+
 }  // namespace
 
 void RunInstallation(InstallContext& context)
@@ -120,7 +139,12 @@ void RunInstallation(InstallContext& context)
 
     // 1. Browsers: a hint only, and not in silent mode.
     LogStep(1, "browser check");
-    if (AnyBrowserRunning() && !context.silent)
+    bool browserRunning;
+    {
+        ScanTime time("browser check");
+        browserRunning = AnyBrowserRunning();
+    }
+    if (browserRunning && !context.silent)
         reporter.ShowMessage("请关闭所有浏览器，点击“确定”继续安装。", "提示", MB_OK | MB_ICONINFORMATION);
 
     // 2. The two container indexes are the context's, empty until loaded.
@@ -184,6 +208,7 @@ void RunInstallation(InstallContext& context)
     // 7. Each program's path is read once in the run.
     LogStep(7, "stop list");
     {
+        ScanTime time("stop list");
         std::vector<std::string> stopList;
         for (size_t i = 0; i < InstallStopListSize; ++i)
             stopList.push_back(InstallStopList[i].imageName);
@@ -193,7 +218,10 @@ void RunInstallation(InstallContext& context)
     // 8.
     LogStep(8, "news and notice history, notification area");
     DeleteNewsHistory();
-    RefreshNotificationArea();
+    {
+        ScanTime time("notification area sweep");
+        RefreshNotificationArea();
+    }
 
     // 9.
     LogStep(9, "status: checking");
@@ -201,7 +229,10 @@ void RunInstallation(InstallContext& context)
 
     // 10.
     LogStep(10, "programs holding installation files");
-    CloseProgramsHoldingFiles(context);
+    {
+        ScanTime time("search for programs holding installation files");
+        CloseProgramsHoldingFiles(context);
+    }
 
     // 11. It may remove the installation folder; step 15 makes it again.
     LogStep(11, "cleanup of earlier installations");
@@ -209,7 +240,10 @@ void RunInstallation(InstallContext& context)
 
     // 12.
     LogStep(12, "notification area");
-    RefreshNotificationArea();
+    {
+        ScanTime time("notification area sweep");
+        RefreshNotificationArea();
+    }
 
     // 13.
     LogStep(13, "log folder");
@@ -227,8 +261,10 @@ void RunInstallation(InstallContext& context)
     LogStep(16, "extraction");
     reporter.SetStatus("正在解压文件");
     // The data files must be complete first.
-    dataUnpacking.Finish();
-    LogLine("payload data files unpacked");
+    {
+        ScanTime time("wait for the payload data files");
+        dataUnpacking.Finish();
+    }
     for (size_t i = 0; i < inBackground.size(); ++i) {
         if (!dataUnpacking.Unpacked(i))
             ShowCorruption(context, inBackground[i]->code);

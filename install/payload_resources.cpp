@@ -2,6 +2,7 @@
 
 #include "payload/fileio.h"
 #include "payload/unpack.h"
+#include "win/install_log.h"
 
 #include <windows.h>
 
@@ -125,10 +126,16 @@ void BackgroundUnpacking::Start(const std::vector<Resource>& resources)
 
 void BackgroundUnpacking::Run()
 {
+    LARGE_INTEGER frequency, start, end;
+    ::QueryPerformanceFrequency(&frequency);
     for (size_t i = 0; i < resources_.size(); ++i) {
         Progress progress(*this, i);
+        ::QueryPerformanceCounter(&start);
         const bool unpacked =
             UnpackPayloadResource(resources_[i].resourceId, resources_[i].targetPath, *resources_[i].held, &progress);
+        ::QueryPerformanceCounter(&end);
+        LogLine("payload resource %d %s in %.3f s, beside the installation", resources_[i].resourceId,
+                unpacked ? "unpacked" : "failed", static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
         std::lock_guard<std::mutex> guard(lock_);
         states_[i].done = true;
         states_[i].unpacked = unpacked;

@@ -6,7 +6,7 @@
 #include <psapi.h>
 #include "payload/shared_runtime_files.h"
 
-std::map<uint32_t, ModulePathList> ModulePathCache;
+ProcessCache<ModulePathList> ModulePathCache(ProcessIdentity::Id);
 
 namespace {
 
@@ -30,14 +30,13 @@ bool MayBeLoaded(const std::string& path)
 
 ModulePathList GetModulePaths(uint32_t pid)
 {
-    auto cached = ModulePathCache.find(pid);
-    if (cached != ModulePathCache.end())
-        return cached->second;
+    ModulePathList paths;
+    if (ModulePathCache.Find(pid, 0, paths))
+        return paths;
 
     ProcessHandle process(kInspectAccess, pid);
     if (!process)
         return {};
-    ModulePathList paths;
     std::vector<HMODULE> modules(kModuleHandles);
     DWORD bytes = 0;
     if (::EnumProcessModules(process.Get(), modules.data(), kModuleHandles * sizeof(HMODULE), &bytes)) {
@@ -52,16 +51,17 @@ ModulePathList GetModulePaths(uint32_t pid)
             paths.emplace_back(buffer, length < kPathBufferSize ? length : kPathBufferSize - 1);
         }
     }
-    ModulePathCache[pid] = paths;
+    ModulePathCache.Keep(pid, 0, paths);
     return paths;
 }
 
-LockHolderList FindModuleHolders(const std::string& filePath)
+namespace {
+
+// The processes of snapshot that have filePath loaded, one holder per matching module.
+LockHolderList FindModuleHoldersIn(const std::vector<uint32_t>& snapshot, const std::string& filePath)
 {
     LockHolderList holders;
-    if (!EnableDebugPrivilege())
-        return holders;
-    for (uint32_t pid : TakeProcessSnapshot()) {
+    for (uint32_t pid : snapshot) {
         for (const std::string& module : GetModulePaths(pid)) {
             if (!EqualAsciiFolded(filePath, module))
                 continue;
@@ -79,16 +79,34 @@ LockHolderList FindModuleHolders(const std::string& filePath)
     return holders;
 }
 
+}  // namespace
+
+LockHolderList FindModuleHolders(const std::string& filePath)
+{
+    if (!EnableDebugPrivilege())
+        return {};
+    return FindModuleHoldersIn(TakeProcessSnapshot(), filePath);
+}
+
 LockHolderList FindLockHolders(const std::string& folder, ContainerIndex& index)
 {
     LockHolderList found;
+    if (!EnableDebugPrivilege())
+        return found;
+    // Taken when the first program or library is looked for.
+    std::vector<uint32_t> snapshot;
+    bool taken = false;
     for (index.First(); !index.AtEnd(); index.Next()) {
         const std::string& name = index.Current().name;
         // The name's first byte is not part of its path.
         const std::string path = folder + (name.empty() ? std::string() : name.substr(1));
         if (MatchesSharedRuntimeFiles(path) || !MayBeLoaded(path))
             continue;
-        for (const LockHolder& holder : FindModuleHolders(path))
+        if (!taken) {
+            snapshot = TakeProcessSnapshot();
+            taken = true;
+        }
+        for (const LockHolder& holder : FindModuleHoldersIn(snapshot, path))
             if (!HoldsPid(found, holder.pid))
                 found.push_back(holder);
     }
