@@ -11,8 +11,9 @@
 namespace {
 
 // The compressed bytes go to the decoder a window at a time, and the pages
-// of each window are given back once the decoder is past them.
-constexpr size_t kResourceWindow = 1 << 20;
+// of each window are given back once the decoder is past them: no more
+// than about two windows of them are ever in memory.
+constexpr size_t kResourceWindow = 64 * 1024;
 
 // Whether the image's sections are mapped from the program file page by
 // page, so that a page given back is read from the file again if it is

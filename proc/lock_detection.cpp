@@ -3,14 +3,18 @@
 #include "proc/processes.h"
 #include "proc/process_handle.h"
 
-#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <cstring>
 #include "payload/shared_runtime_files.h"
 
 ProcessCache<ModulePathList> ModulePathCache(ProcessIdentity::Id);
 
 namespace {
 
-constexpr DWORD kModuleHandles = 1024;
+// At most this many modules of a process are looked at.
+constexpr size_t kModuleHandles = 1024;
+constexpr int kModuleSnapshotAttempts = 4;
 
 bool HoldsPid(const LockHolderList& holders, uint32_t pid)
 {
@@ -37,19 +41,21 @@ ModulePathList GetModulePaths(uint32_t pid)
     ProcessHandle process(kInspectAccess, pid);
     if (!process)
         return {};
-    std::vector<HMODULE> modules(kModuleHandles);
-    DWORD bytes = 0;
-    if (::EnumProcessModules(process.Get(), modules.data(), kModuleHandles * sizeof(HMODULE), &bytes)) {
-        DWORD count = bytes / sizeof(HMODULE);
-        if (count > kModuleHandles)
-            count = kModuleHandles;
-        for (DWORD i = 0; i < count; ++i) {
-            char buffer[kPathBufferSize] = {};
-            DWORD length = ::GetModuleFileNameExA(process.Get(), modules[i], buffer, kPathBufferSize);
-            if (length == 0)
-                continue;
-            paths.emplace_back(buffer, length < kPathBufferSize ? length : kPathBufferSize - 1);
-        }
+    // One snapshot of the process's modules gives the list and every path in
+    // one pass over the process's loader data (EnumProcessModules, then
+    // GetModuleFileNameExA for each module, walks that data again for each
+    // one). The same paths, in the same order. It fails while the process
+    // loads or unloads a module (ERROR_BAD_LENGTH): then it is taken again.
+    KernelHandle modules;
+    for (int attempt = 0; attempt < kModuleSnapshotAttempts && !modules; ++attempt)
+        modules.Reset(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+    MODULEENTRY32 module{};
+    module.dwSize = sizeof module;
+    for (BOOL more = modules && ::Module32First(modules.Get(), &module);
+         more && paths.size() < kModuleHandles; more = ::Module32Next(modules.Get(), &module)) {
+        const size_t length = ::strnlen(module.szExePath, kPathBufferSize - 1);
+        if (length > 0)
+            paths.emplace_back(module.szExePath, length);
     }
     ModulePathCache.Keep(pid, 0, paths);
     return paths;

@@ -58,8 +58,10 @@ bool ReadMainProgramPath(HANDLE process, std::string& path)
 std::vector<ProcessEntry> TakeTimedProcessSnapshot()
 {
     // The list grows between two calls when processes start: ask again with
-    // the size the system reported, and some room.
-    std::vector<uint8_t> buffer(256 * 1024);
+    // the size the system reported, and some room. Each thread keeps its
+    // buffer for its next snapshot: a list of names is stopped one snapshot
+    // a name.
+    thread_local std::vector<uint8_t> buffer(256 * 1024);
     for (int attempt = 0; attempt < 8; ++attempt) {
         ULONG needed = 0;
         const NTSTATUS status = ::NtQuerySystemInformation(SystemProcessInformation, buffer.data(),
