@@ -188,10 +188,11 @@ void RunInstallation(InstallContext& context)
         ShowCorruption(context, kSystemIndexDamaged);
     const PinnedFiles heldData = {{context.payload.setupData, &held.setupData},
                                   {context.payload.systemData, &held.systemData}};
-    // The entries are checked against their digests from here on, once the
-    // data files are unpacked, while the steps up to the extraction mostly
-    // wait for other programs. Only the data files made and held here are
-    // read ahead: nobody else can change them before the extraction.
+    // The entries are checked against their digests from here on, each as
+    // soon as its bytes are unpacked, while the steps up to the extraction
+    // mostly wait for other programs. Only the data files made and held
+    // here are read ahead: nobody else can change them before the
+    // extraction.
     EntryVerifier verifier;
     verifier.Start(context.setupIndex, context.systemIndex, &heldData, &dataUnpacking);
 

@@ -83,7 +83,7 @@ private:
 
 }  // namespace
 
-bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held)
+bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held, UnpackProgress* progress)
 {
     HRSRC info = ::FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), "qva");
     if (!info)
@@ -97,8 +97,24 @@ bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& 
         return false;
     held.CreateExclusive(targetPath);
     ResourceBytes source(static_cast<const uint8_t*>(bytes), size);
-    return UnpackSourceInto(source, held, targetPath);
+    return UnpackSourceInto(source, held, targetPath, progress);
 }
+
+// Tells the waiting readers how far one file is written.
+class BackgroundUnpacking::Progress : public UnpackProgress {
+public:
+    Progress(BackgroundUnpacking& owner, size_t index) : owner_(owner), index_(index) {}
+    void Written(uint64_t bytes) override
+    {
+        std::lock_guard<std::mutex> guard(owner_.lock_);
+        owner_.states_[index_].written = static_cast<int64_t>(bytes);
+        owner_.changed_.notify_all();
+    }
+
+private:
+    BackgroundUnpacking& owner_;
+    size_t index_;
+};
 
 BackgroundUnpacking::~BackgroundUnpacking() { Finish(); }
 
@@ -114,9 +130,10 @@ void BackgroundUnpacking::Run()
     LARGE_INTEGER frequency, start, end;
     ::QueryPerformanceFrequency(&frequency);
     for (size_t i = 0; i < resources_.size(); ++i) {
+        Progress progress(*this, i);
         ::QueryPerformanceCounter(&start);
         const bool unpacked =
-            UnpackPayloadResource(resources_[i].resourceId, resources_[i].targetPath, *resources_[i].held);
+            UnpackPayloadResource(resources_[i].resourceId, resources_[i].targetPath, *resources_[i].held, &progress);
         ::QueryPerformanceCounter(&end);
         LogLine("payload resource %d %s in %.3f s, beside the installation", resources_[i].resourceId,
                 unpacked ? "unpacked" : "failed", static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
@@ -139,18 +156,15 @@ bool BackgroundUnpacking::Unpacked(size_t i) const
     return i < states_.size() && states_[i].done && states_[i].unpacked;
 }
 
-bool BackgroundUnpacking::WaitForData(const std::string& dataFile, int64_t /*end*/) const
+bool BackgroundUnpacking::WaitForData(const std::string& dataFile, int64_t end) const
 {
-    std::unique_lock<std::mutex> guard(lock_);
-    changed_.wait(guard, [&] {
-        for (const State& state : states_)
-            if (!state.done)
-                return false;
-        return true;
-    });
-    for (size_t i = 0; i < resources_.size(); ++i)
-        if (resources_[i].targetPath == dataFile)
-            return states_[i].unpacked;
+    for (size_t i = 0; i < resources_.size(); ++i) {
+        if (resources_[i].targetPath != dataFile)
+            continue;
+        std::unique_lock<std::mutex> guard(lock_);
+        changed_.wait(guard, [&] { return states_[i].done || states_[i].written >= end; });
+        return !states_[i].done || states_[i].unpacked;
+    }
     return true;
 }
 

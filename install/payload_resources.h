@@ -11,19 +11,21 @@
 #include "payload/entry_verifier.h"
 
 class File;
+class UnpackProgress;
 
 // Finds resource id of type "qva" in the program's own module, loads and
 // locks it, creates targetPath anew into held (File::CreateExclusive) and
-// unpacks it there; held stays open. False when any of these fails. The
+// unpacks it there; held stays open. False when any of these fails.
+// progress (when given) is told how far held holds its bytes. The
 // resource's pages are given back behind the decoder, so that the
 // compressed bytes do not stay in the working set.
-bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held);
+bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held,
+                           UnpackProgress* progress = nullptr);
 
 // Payload resources unpacked on a thread of their own, one after another,
 // while the installation goes on. Each file is made and held as
-// UnpackPayloadResource does it. The entries' checking (DataFileGate) and
-// the extraction wait for the end of the unpacking: the checking then
-// never holds its buffers beside the decoder's dictionary.
+// UnpackPayloadResource does it. The entries' checking waits for each
+// data file's bytes (DataFileGate); the extraction waits for the end.
 class BackgroundUnpacking : public DataFileGate {
 public:
     struct Resource {
@@ -45,16 +47,18 @@ public:
     // After Finish: whether resources[i] was unpacked in full.
     bool Unpacked(size_t i) const;
 
-    // Waits until the unpacking is over. False when dataFile (one of the
-    // target paths) failed. Files that are not unpacked here are there
-    // already: true.
+    // Waits until dataFile (one of the target paths) holds its bytes up to
+    // end, or its unpacking has ended. False when that unpacking failed.
+    // Files that are not unpacked here are there already: true.
     bool WaitForData(const std::string& dataFile, int64_t end) const override;
 
 private:
     struct State {
+        int64_t written = 0;
         bool done = false;
         bool unpacked = false;
     };
+    class Progress;
 
     void Run();
 

@@ -65,7 +65,7 @@ bool TakeBytes(ByteSource& source, uint8_t* out, size_t count)
 // through a dictionary of at most the stream's dictionary size. Returns the
 // SDK's result code: SZ_OK, or SZ_ERROR_DATA, _MEM, _UNSUPPORTED, _INPUT_EOF.
 SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint32_t unpackSize, File& target,
-                  bool& writeFailed)
+                  bool& writeFailed, UnpackProgress* progress)
 {
     if (source.Size() - kLzmaAloneHeaderSize < 5)  // the range coder's first bytes
         return SZ_ERROR_INPUT_EOF;
@@ -106,6 +106,8 @@ SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint
             return SZ_OK;
         }
         remaining -= static_cast<uint32_t>(produced);
+        if (progress && produced > 0)
+            progress->Written(unpackSize - remaining);
         if (res != SZ_OK)
             return res;
         if (remaining == 0 || status == LZMA_STATUS_FINISHED_WITH_MARK)
@@ -118,7 +120,7 @@ SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint
 }
 
 // Decodes source into target (open, empty). On failure target is left empty.
-bool UnpackStreamInto(ByteSource& source, File& target)
+bool UnpackStreamInto(ByteSource& source, File& target, UnpackProgress* progress)
 {
     uint8_t header[kLzmaAloneHeaderSize];
     SRes res = SZ_ERROR_INPUT_EOF;
@@ -129,7 +131,7 @@ bool UnpackStreamInto(ByteSource& source, File& target)
         if (sizeLow == 0xFFFFFFFFu && sizeHigh == 0xFFFFFFFFu)
             res = SZ_ERROR_UNSUPPORTED;  // "size not stored" is not supported
         else
-            res = DecodeStream(source, header, sizeLow, target, writeFailed);
+            res = DecodeStream(source, header, sizeLow, target, writeFailed, progress);
     }
     if (res == SZ_OK && !writeFailed)
         return true;
@@ -159,16 +161,16 @@ bool UnpackResourceInto(const uint8_t* data, size_t dataSize, File& target, cons
         return false;
     }
     MemorySource source(data, dataSize);
-    return UnpackStreamInto(source, target);
+    return UnpackStreamInto(source, target, nullptr);
 }
 
-bool UnpackSourceInto(ByteSource& source, File& target, const std::string& targetPath)
+bool UnpackSourceInto(ByteSource& source, File& target, const std::string& targetPath, UnpackProgress* progress)
 {
     if (!target.IsOpen()) {
         CurrentPayloadReporter().Diagnostic("Open DesFile ERR:" + targetPath + "\n");
         return false;
     }
-    return UnpackStreamInto(source, target);
+    return UnpackStreamInto(source, target, progress);
 }
 
 bool UnpackStream(ByteSource& source, const std::string& targetPath)
@@ -178,5 +180,5 @@ bool UnpackStream(ByteSource& source, const std::string& targetPath)
         CurrentPayloadReporter().Diagnostic("Open DesFile ERR:" + targetPath + "\n");
         return false;
     }
-    return UnpackStreamInto(source, target) && target.Close();
+    return UnpackStreamInto(source, target, nullptr) && target.Close();
 }

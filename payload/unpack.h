@@ -21,6 +21,14 @@ public:
     virtual void Skip(size_t count) = 0;
 };
 
+// Told how far the target holds its bytes while they are written.
+class UnpackProgress {
+public:
+    virtual ~UnpackProgress() = default;
+    // The first bytes bytes of the unpacked content are written.
+    virtual void Written(uint64_t bytes) = 0;
+};
+
 // Decodes data (dataSize bytes: header and stream) into targetPath. True when
 // the whole unpacked content was written. On a decoder error it prints
 // "LzmaUncompress:%d\n" and leaves targetPath empty; when targetPath cannot be
@@ -35,5 +43,7 @@ bool UnpackStream(ByteSource& source, const std::string& targetPath);
 // left empty. target stays open either way.
 bool UnpackResourceInto(const uint8_t* data, size_t dataSize, File& target, const std::string& targetPath);
 
-// The same over any source.
-bool UnpackSourceInto(ByteSource& source, File& target, const std::string& targetPath);
+// The same over any source, telling progress (when given) how far target
+// holds its bytes as it goes.
+bool UnpackSourceInto(ByteSource& source, File& target, const std::string& targetPath,
+                      UnpackProgress* progress = nullptr);
