@@ -33,6 +33,7 @@
 #include "payload/tree.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -59,19 +60,23 @@ struct HeldPayloadFiles {
 };
 
 // The payload resources: the code shown when one is damaged, its id, the
-// temporary file it is unpacked into, and the handle that holds that file.
+// temporary file it is unpacked into, the handle that holds that file, and
+// whether it is unpacked on a thread of its own (the data files, which
+// only the extraction needs) or at once (the indexes, which the steps
+// before it need).
 struct PayloadResource {
     int code;
     int resourceId;
     std::string PayloadPaths::*targetPath;
     File HeldPayloadFiles::*held;
+    bool inBackground;
 };
 
 constexpr PayloadResource PayloadResources[] = {
-    {0, IDR_QVA_SETUP_INDEX, &PayloadPaths::setupIndex, &HeldPayloadFiles::setupIndex},
-    {1, IDR_QVA_SETUP_DATA, &PayloadPaths::setupData, &HeldPayloadFiles::setupData},
-    {2, IDR_QVA_SYSTEM_INDEX, &PayloadPaths::systemIndex, &HeldPayloadFiles::systemIndex},
-    {3, IDR_QVA_SYSTEM_DATA, &PayloadPaths::systemData, &HeldPayloadFiles::systemData},
+    {0, IDR_QVA_SETUP_INDEX, &PayloadPaths::setupIndex, &HeldPayloadFiles::setupIndex, false},
+    {1, IDR_QVA_SETUP_DATA, &PayloadPaths::setupData, &HeldPayloadFiles::setupData, true},
+    {2, IDR_QVA_SYSTEM_INDEX, &PayloadPaths::systemIndex, &HeldPayloadFiles::systemIndex, false},
+    {3, IDR_QVA_SYSTEM_DATA, &PayloadPaths::systemData, &HeldPayloadFiles::systemData, true},
 };
 
 constexpr int kSetupIndexDamaged = 4;
@@ -107,6 +112,25 @@ void LogStep(int number, const char* what)
     LogLine("step %d: %s", number, what);
 }
 
+// Logs how long a scan or sweep took, when it goes out of scope.
+class ScanTime {
+public:
+    explicit ScanTime(const char* what) : what_(what) { ::QueryPerformanceCounter(&start_); }
+    ~ScanTime()
+    {
+        LARGE_INTEGER now, frequency;
+        ::QueryPerformanceCounter(&now);
+        ::QueryPerformanceFrequency(&frequency);
+        LogLine("%s took %.3f s", what_, static_cast<double>(now.QuadPart - start_.QuadPart) / frequency.QuadPart);
+    }
+    ScanTime(const ScanTime&) = delete;
+    ScanTime& operator=(const ScanTime&) = delete;
+
+private:
+    const char* what_;
+    LARGE_INTEGER start_;
+};
+
 }  // namespace
 
 void RunInstallation(InstallContext& context)
@@ -115,19 +139,40 @@ void RunInstallation(InstallContext& context)
 
     // Browsers: a hint only, and not in silent mode.
     LogStep(1, "browser check");
-    if (AnyBrowserRunning() && !context.silent)
+    bool browserRunning;
+    {
+        ScanTime time("browser check");
+        browserRunning = AnyBrowserRunning();
+    }
+    if (browserRunning && !context.silent)
         reporter.ShowMessage("请关闭所有浏览器，点击“确定”继续安装。", "提示", MB_OK | MB_ICONINFORMATION);
 
     // The two container indexes are the context's, empty until loaded.
     LogStep(2, "container indexes");
 
     // The payload resources into the temporary folder, each into a file
-    // made anew and held until the extraction is done.
+    // made anew and held until the extraction is done. The data files are
+    // unpacked on a thread of their own while the steps up to the
+    // extraction mostly wait for other programs; a damaged one is reported
+    // when the extraction needs it.
     LogStep(3, "payload resources");
     HeldPayloadFiles held;
     InstallerPayloadReporter payloadReporter;
+    BackgroundUnpacking dataUnpacking;
+    std::vector<const PayloadResource*> inBackground;
+    {
+        std::vector<BackgroundUnpacking::Resource> resources;
+        for (const PayloadResource& row : PayloadResources) {
+            if (row.inBackground) {
+                inBackground.push_back(&row);
+                resources.push_back({row.resourceId, context.payload.*row.targetPath, &(held.*row.held)});
+            }
+        }
+        dataUnpacking.Start(resources, payloadReporter);
+    }
     for (const PayloadResource& row : PayloadResources) {
-        if (!UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, held.*row.held, payloadReporter))
+        if (!row.inBackground &&
+            !UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, held.*row.held, payloadReporter))
             ShowCorruption(context, row.code);
     }
 
@@ -145,14 +190,13 @@ void RunInstallation(InstallContext& context)
         ShowCorruption(context, kSystemIndexDamaged);
     const PinnedFiles heldData = {{context.payload.setupData, &held.setupData},
                                   {context.payload.systemData, &held.systemData}};
-    // The entries are checked against their digests from here on, while the
-    // steps up to the extraction mostly wait for other programs. Only the
-    // data files made and held here are read ahead: nobody else can change
-    // them before the extraction.
+    // The entries are checked against their digests from here on, each as
+    // soon as its bytes are unpacked, while the steps up to the extraction
+    // mostly wait for other programs. Only the data files made and held
+    // here are read ahead: nobody else can change them before the
+    // extraction.
     EntryVerifier verifier;
-    const ContainerIndex none;
-    verifier.Start(held.setupData.IsOpen() ? context.setupIndex : none,
-                   held.systemData.IsOpen() ? context.systemIndex : none, &heldData);
+    verifier.Start(context.setupIndex, context.systemIndex, &heldData, &dataUnpacking);
 
     LogStep(5, "status: closing programs");
     reporter.SetStatus("自动关闭进程");
@@ -164,6 +208,7 @@ void RunInstallation(InstallContext& context)
     // Each program's path is read once in the run.
     LogStep(7, "stop list");
     {
+        ScanTime time("stop list");
         std::vector<std::string> stopList;
         for (size_t i = 0; i < InstallStopListSize; ++i)
             stopList.push_back(InstallStopList[i].imageName);
@@ -172,20 +217,29 @@ void RunInstallation(InstallContext& context)
 
     LogStep(8, "news and notice history, notification area");
     DeleteNewsHistory();
-    RefreshNotificationArea();
+    {
+        ScanTime time("notification area sweep");
+        RefreshNotificationArea();
+    }
 
     LogStep(9, "status: checking");
     reporter.SetStatus("检查安装环境");
 
     LogStep(10, "programs holding installation files");
-    CloseProgramsHoldingFiles(context);
+    {
+        ScanTime time("search for programs holding installation files");
+        CloseProgramsHoldingFiles(context);
+    }
 
     // It may remove the installation folder; step 15 makes it again.
     LogStep(11, "cleanup of earlier installations");
     CleanupEarlierInstallation();
 
     LogStep(12, "notification area");
-    RefreshNotificationArea();
+    {
+        ScanTime time("notification area sweep");
+        RefreshNotificationArea();
+    }
 
     LogStep(13, "log folder");
     PruneLogFolder();
@@ -199,6 +253,15 @@ void RunInstallation(InstallContext& context)
 
     LogStep(16, "extraction");
     reporter.SetStatus("正在解压文件");
+    // The data files must be complete first.
+    {
+        ScanTime time("wait for the payload data files");
+        dataUnpacking.Finish();
+    }
+    for (size_t i = 0; i < inBackground.size(); ++i) {
+        if (!dataUnpacking.Unpacked(i))
+            ShowCorruption(context, inBackground[i]->code);
+    }
     {
         SetupExtractionCallbacks extraction(reporter, context.control);
         context.failedEntries = ExtractContainers(context.installFolder, context.systemFolder, extraction,

@@ -1,16 +1,76 @@
 // The four payload resources of the installer's own executable.
 #pragma once
 
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
+
+#include "payload/entry_verifier.h"
 
 class File;
 class PayloadReporter;
+class UnpackProgress;
 
 // Finds resource id of type "qva" in the program's own module, loads and
 // locks it, creates targetPath anew into held (File::CreateExclusive) and
 // unpacks it there; held stays open. False when any of these fails; the
-// unpacking's diagnostics go to reporter.
-bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held, PayloadReporter& reporter);
+// unpacking's diagnostics go to reporter. progress (when given) is told how far held holds its bytes. The
+// resource's pages are given back behind the decoder, so that the
+// compressed bytes do not stay in the working set.
+bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held, PayloadReporter& reporter,
+                           UnpackProgress* progress = nullptr);
+
+// Payload resources unpacked on a thread of their own, one after another,
+// while the installation goes on. Each file is made and held as
+// UnpackPayloadResource does it. The entries' checking waits for each
+// data file's bytes (DataFileGate); the extraction waits for the end.
+class BackgroundUnpacking : public DataFileGate {
+public:
+    struct Resource {
+        int resourceId;
+        std::string targetPath;
+        File* held;  // must outlive the unpacking
+    };
+
+    BackgroundUnpacking() = default;
+    // Waits for the thread.
+    ~BackgroundUnpacking() override;
+    BackgroundUnpacking(const BackgroundUnpacking&) = delete;
+    BackgroundUnpacking& operator=(const BackgroundUnpacking&) = delete;
+
+    // Starts unpacking the resources, in this order, with reporter (which
+    // must outlive the unpacking) told of their diagnostics. Called once.
+    void Start(const std::vector<Resource>& resources, PayloadReporter& reporter);
+    // Waits until every resource is done.
+    void Finish();
+    // After Finish: whether resources[i] was unpacked in full.
+    bool Unpacked(size_t i) const;
+
+    // Waits until dataFile (one of the target paths) holds its bytes up to
+    // end, or its unpacking has ended. False when that unpacking failed.
+    // Files that are not unpacked here are there already: true.
+    bool WaitForData(const std::string& dataFile, int64_t end) const override;
+
+private:
+    struct State {
+        int64_t written = 0;
+        bool done = false;
+        bool unpacked = false;
+    };
+    class Progress;
+
+    void Run();
+
+    std::vector<Resource> resources_;
+    PayloadReporter* reporter_ = nullptr;
+    std::vector<State> states_;
+    mutable std::mutex lock_;
+    mutable std::condition_variable changed_;
+    std::thread thread_;
+};
 
 // "安装程序被损坏,请重新下载!\nCode=<code>".
 std::string CorruptionMessage(int code);

@@ -14,9 +14,11 @@ void EntryVerifier::Stop()
         thread_.join();
 }
 
-void EntryVerifier::Start(const ContainerIndex& first, const ContainerIndex& second, const PinnedFiles* pins)
+void EntryVerifier::Start(const ContainerIndex& first, const ContainerIndex& second, const PinnedFiles* pins,
+                          const DataFileGate* gate)
 {
     pins_ = pins;
+    gate_ = gate;
     for (const ContainerIndex* index : {&first, &second}) {
         for (const auto& named : index->entries) {
             const ContainerEntry& entry = named.second;
@@ -42,7 +44,10 @@ void EntryVerifier::Run()
             if (stop_)
                 break;
         }
-        const EntryCheck check = CheckEntry(slots_[i].entry, workspace);
+        const ContainerEntry& entry = slots_[i].entry;
+        const bool there =
+            !gate_ || gate_->WaitForData(entry.dataFile, static_cast<int64_t>(entry.offset) + entry.size);
+        const EntryCheck check = there ? CheckEntry(entry, workspace) : EntryCheck::Unreadable;
         std::lock_guard<std::mutex> guard(lock_);
         slots_[i].check = check;
         checked_ = i + 1;

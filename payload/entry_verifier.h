@@ -11,6 +11,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <mutex>
 #include <string>
@@ -20,6 +21,17 @@
 
 #include "payload/container.h"
 #include "payload/entry.h"
+
+// Data files that are still being written when the checking starts (the
+// installer unpacks them on a thread of its own): the checking of an entry
+// waits until its bytes are there.
+class DataFileGate {
+public:
+    virtual ~DataFileGate() = default;
+    // Waits until dataFile holds its bytes up to end. False when it never
+    // will (its unpacking failed): its entries are then unreadable.
+    virtual bool WaitForData(const std::string& dataFile, int64_t end) const = 0;
+};
 
 class EntryVerifier {
 public:
@@ -32,8 +44,11 @@ public:
     // Starts checking every entry of the indexes, in their walk order, the
     // first index before the second. Empty entries are left to the
     // extraction. The data files of pins are read through their held
-    // handles (pins must outlive the checking). Called once.
-    void Start(const ContainerIndex& first, const ContainerIndex& second, const PinnedFiles* pins = nullptr);
+    // handles (pins must outlive the checking). With gate, each entry is
+    // checked once its data file holds its bytes (gate must outlive the
+    // checking). Called once.
+    void Start(const ContainerIndex& first, const ContainerIndex& second, const PinnedFiles* pins = nullptr,
+               const DataFileGate* gate = nullptr);
 
     // What checking entry found, waiting until the thread has checked it.
     // False when entry is not one the thread checks (another name, data
@@ -46,6 +61,7 @@ public:
 
 private:
     const PinnedFiles* pins_ = nullptr;
+    const DataFileGate* gate_ = nullptr;
     struct Slot {
         ContainerEntry entry;
         EntryCheck check = EntryCheck::Unreadable;

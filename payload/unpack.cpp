@@ -60,7 +60,7 @@ bool TakeBytes(ByteSource& source, uint8_t* out, size_t count)
 // through a dictionary of at most the stream's dictionary size. Returns the
 // SDK's result code: SZ_OK, or SZ_ERROR_DATA, _MEM, _UNSUPPORTED, _INPUT_EOF.
 SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint32_t unpackSize, File& target,
-                  bool& writeFailed)
+                  bool& writeFailed, UnpackProgress* progress)
 {
     if (source.Size() - kLzmaAloneHeaderSize < 5)  // the range coder's first bytes
         return SZ_ERROR_INPUT_EOF;
@@ -101,6 +101,8 @@ SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint
             return SZ_OK;
         }
         remaining -= static_cast<uint32_t>(produced);
+        if (progress && produced > 0)
+            progress->Written(unpackSize - remaining);
         if (res != SZ_OK)
             return res;
         if (remaining == 0 || status == LZMA_STATUS_FINISHED_WITH_MARK)
@@ -113,7 +115,7 @@ SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint
 }
 
 // Decodes source into target (open, empty). On failure target is left empty.
-bool UnpackStreamInto(ByteSource& source, File& target, PayloadReporter& reporter)
+bool UnpackStreamInto(ByteSource& source, File& target, PayloadReporter& reporter, UnpackProgress* progress)
 {
     uint8_t header[kLzmaAloneHeaderSize];
     SRes res = SZ_ERROR_INPUT_EOF;
@@ -124,7 +126,7 @@ bool UnpackStreamInto(ByteSource& source, File& target, PayloadReporter& reporte
         if (sizeLow == 0xFFFFFFFFu && sizeHigh == 0xFFFFFFFFu)
             res = SZ_ERROR_UNSUPPORTED;  // "size not stored" is not supported
         else
-            res = DecodeStream(source, header, sizeLow, target, writeFailed);
+            res = DecodeStream(source, header, sizeLow, target, writeFailed, progress);
     }
     if (res == SZ_OK && !writeFailed)
         return true;
@@ -149,7 +151,17 @@ bool UnpackResourceInto(const uint8_t* data, size_t dataSize, File& target, cons
         return false;
     }
     MemorySource source(data, dataSize);
-    return UnpackStreamInto(source, target, reporter);
+    return UnpackStreamInto(source, target, reporter, nullptr);
+}
+
+bool UnpackSourceInto(ByteSource& source, File& target, const std::string& targetPath, PayloadReporter& reporter,
+                      UnpackProgress* progress)
+{
+    if (!target.IsOpen()) {
+        reporter.Diagnostic("Open DesFile ERR:" + targetPath + "\n");
+        return false;
+    }
+    return UnpackStreamInto(source, target, reporter, progress);
 }
 
 bool UnpackStream(ByteSource& source, const std::string& targetPath, PayloadReporter& reporter)
@@ -159,5 +171,5 @@ bool UnpackStream(ByteSource& source, const std::string& targetPath, PayloadRepo
         reporter.Diagnostic("Open DesFile ERR:" + targetPath + "\n");
         return false;
     }
-    return UnpackStreamInto(source, target, reporter) && target.Close();
+    return UnpackStreamInto(source, target, reporter, nullptr) && target.Close();
 }

@@ -22,6 +22,14 @@ public:
     virtual void Skip(size_t count) = 0;
 };
 
+// Told how far the target holds its bytes while they are written.
+class UnpackProgress {
+public:
+    virtual ~UnpackProgress() = default;
+    // The first bytes bytes of the unpacked content are written.
+    virtual void Written(uint64_t bytes) = 0;
+};
+
 // Decodes source (header and stream) into targetPath. True when the whole
 // unpacked content was written; memory stays bounded by the dictionary. On a
 // decoder error it reports "LzmaUncompress:%d\n" and leaves targetPath empty;
@@ -33,3 +41,8 @@ bool UnpackStream(ByteSource& source, const std::string& targetPath, PayloadRepo
 // left empty. target stays open either way.
 bool UnpackResourceInto(const uint8_t* data, size_t dataSize, File& target, const std::string& targetPath,
                         PayloadReporter& reporter);
+
+// The same over any source, telling progress (when given) how far target
+// holds its bytes as it goes.
+bool UnpackSourceInto(ByteSource& source, File& target, const std::string& targetPath, PayloadReporter& reporter,
+                      UnpackProgress* progress = nullptr);

@@ -1,11 +1,8 @@
 #include "proc/processes.h"
 
+#include "proc/process_cache.h"
 #include "proc/process_handle.h"
 #include "win/install_log.h"
-
-#include <map>
-#include <mutex>
-#include <utility>
 
 namespace {
 
@@ -19,55 +16,40 @@ bool StartsWithAsciiLetter(const std::string& path)
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-// The program paths read so far in this run, by process id and start time:
-// a process's program does not change while it runs, and a later process
-// under the same id has another start time.
-class ProgramPaths {
-public:
-    // A copy of the kept path into path; false when it has not been read.
-    bool Known(const ProcessEntry& process, std::string& path) const
-    {
-        std::lock_guard<std::mutex> guard(lock_);
-        auto known = paths_.find(std::make_pair(process.pid, process.created));
-        if (known == paths_.end())
-            return false;
-        path = known->second;
-        return true;
-    }
-
-    // Reads the path from the opened process and keeps it. A path that
-    // cannot be read is not kept: the next call tries again.
-    bool Read(const ProcessEntry& process, HANDLE opened, std::string& path)
-    {
-        if (!ReadMainProgramPath(opened, path))
-            return false;
-        std::lock_guard<std::mutex> guard(lock_);
-        paths_.emplace(std::make_pair(process.pid, process.created), path);
-        return true;
-    }
-
-private:
-    mutable std::mutex lock_;
-    std::map<std::pair<uint32_t, uint64_t>, std::string> paths_;
-};
-
-ProgramPaths& RunPaths()
+// The program paths read so far in this run. A process's program does not
+// change while it runs, and a later process under the same id has another
+// start time: it is read anew. A path that cannot be read is not kept, so
+// that the next look tries again.
+ProcessCache<std::string>& ProgramPaths()
 {
-    static ProgramPaths paths;
+    static ProcessCache<std::string> paths(ProcessIdentity::IdAndStartTime);
     return paths;
+}
+
+// The kept path of the process, or else the path read from it (kept for
+// the next look); false when it cannot be read.
+bool ProgramPathOf(const ProcessEntry& process, HANDLE opened, std::string& path)
+{
+    if (ProgramPaths().Find(process.pid, process.created, path))
+        return true;
+    if (!ReadMainProgramPath(opened, path))
+        return false;
+    ProgramPaths().Keep(process.pid, process.created, path);
+    return true;
 }
 
 }  // namespace
 
 bool IsProcessRunning(const std::string& imageName)
 {
-    ProgramPaths& paths = RunPaths();
     bool found = false;
     for (const ProcessEntry& entry : TakeTimedProcessSnapshot()) {
+        if (!MayHaveImageName(entry, imageName))
+            continue;
         std::string path;
-        if (!paths.Known(entry, path)) {
+        if (!ProgramPaths().Find(entry.pid, entry.created, path)) {
             ProcessHandle process(kInspectAccess, entry.pid);
-            if (!process || !paths.Read(entry, process.Get(), path))
+            if (!process || !ProgramPathOf(entry, process.Get(), path))
                 continue;
         }
         if (StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path))
@@ -80,18 +62,20 @@ int KillProcessByName(const std::string& imageName)
 {
     if (!EnableDebugPrivilege())
         return 1;
-    ProgramPaths& paths = RunPaths();
     for (const ProcessEntry& entry : TakeTimedProcessSnapshot()) {
-        // A process known not to match needs no handle.
+        // A process that cannot have that name, or whose kept path does not
+        // match it, needs no handle.
+        if (!MayHaveImageName(entry, imageName))
+            continue;
         std::string path;
-        const bool known = paths.Known(entry, path);
+        const bool known = ProgramPaths().Find(entry.pid, entry.created, path);
         if (known && !(StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path)))
             continue;
         ProcessHandle process(kTerminateAccess, entry.pid);
         // Opened after the snapshot: the id may belong to a later process by now.
         if (!process || !IsSameProcess(process.Get(), entry.created))
             continue;
-        if ((!known && !paths.Read(entry, process.Get(), path)) || !StartsWithAsciiLetter(path))
+        if ((!known && !ProgramPathOf(entry, process.Get(), path)) || !StartsWithAsciiLetter(path))
             continue;
         if (!imageName.empty() && ImageNameMatches(imageName, path)) {
             BOOL stopped = ::TerminateProcess(process.Get(), 0);

@@ -28,16 +28,26 @@ public:
 std::vector<uint32_t> TakeProcessSnapshot();
 
 // A running process: its id and the time it started, which together name it
-// even after its id has been given to a later process.
+// even after its id has been given to a later process, and the file name of
+// its program as the system's process list gives it (code page 936; empty
+// when the list gives none or it has no narrow form).
 struct ProcessEntry {
     uint32_t pid;
     uint64_t created;
+    std::string imageName;
 };
 
 // The same snapshot as TakeProcessSnapshot (EnumProcesses reads this very
-// list of the system), with each process's start time: one call for all, where
-// GetProcessTimes needs every process opened.
+// list of the system), with each process's start time and program file
+// name: one call for all, where GetProcessTimes and the program's path need
+// every process opened.
 std::vector<ProcessEntry> TakeTimedProcessSnapshot();
+
+// Whether the process may have the image name imageName, by the name the
+// process list gives: false only when that name is known and differs (A-Z
+// counting as a-z), so that a process that cannot be the one looked for is
+// not opened to read its program's path.
+bool MayHaveImageName(const ProcessEntry& process, const std::string& imageName);
 
 // The time the opened process started (100 ns units since 1601, as the
 // snapshot gives it); 0 when it cannot be read.

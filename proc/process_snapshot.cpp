@@ -1,5 +1,7 @@
 #include "proc/process_handle.h"
 
+#include "proc/processes.h"
+
 #include <psapi.h>
 #include <winternl.h>
 
@@ -7,6 +9,22 @@ namespace {
 
 constexpr DWORD kSnapshotIds = 1024;
 constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+
+// The process list's name of a program in code page 936; empty when it has
+// none, or characters that code page 936 cannot hold.
+std::string NarrowName(const UNICODE_STRING& name)
+{
+    const int length = static_cast<int>(name.Length / sizeof(WCHAR));
+    if (!name.Buffer || length <= 0)
+        return std::string();
+    char narrow[kPathBufferSize];
+    BOOL lossy = FALSE;
+    const int bytes =
+        ::WideCharToMultiByte(CP_ACP, 0, name.Buffer, length, narrow, sizeof narrow, nullptr, &lossy);
+    if (bytes <= 0 || lossy)
+        return std::string();
+    return std::string(narrow, static_cast<size_t>(bytes));
+}
 
 }  // namespace
 
@@ -40,8 +58,10 @@ bool ReadMainProgramPath(HANDLE process, std::string& path)
 std::vector<ProcessEntry> TakeTimedProcessSnapshot()
 {
     // The list grows between two calls when processes start: ask again with
-    // the size the system reported, and some room.
-    std::vector<uint8_t> buffer(256 * 1024);
+    // the size the system reported, and some room. Each thread keeps its
+    // buffer for its next snapshot: a list of names is stopped one snapshot
+    // a name.
+    thread_local std::vector<uint8_t> buffer(256 * 1024);
     for (int attempt = 0; attempt < 8; ++attempt) {
         ULONG needed = 0;
         const NTSTATUS status = ::NtQuerySystemInformation(SystemProcessInformation, buffer.data(),
@@ -56,7 +76,7 @@ std::vector<ProcessEntry> TakeTimedProcessSnapshot()
         for (size_t at = 0; processes.size() < kSnapshotIds && at + sizeof(SYSTEM_PROCESS_INFORMATION) <= buffer.size();) {
             const auto* info = reinterpret_cast<const SYSTEM_PROCESS_INFORMATION*>(buffer.data() + at);
             processes.push_back({static_cast<uint32_t>(reinterpret_cast<uintptr_t>(info->UniqueProcessId)),
-                                 static_cast<uint64_t>(info->CreateTime.QuadPart)});
+                                 static_cast<uint64_t>(info->CreateTime.QuadPart), NarrowName(info->ImageName)});
             if (info->NextEntryOffset == 0)
                 break;
             at += info->NextEntryOffset;
@@ -77,4 +97,9 @@ uint64_t ProcessStartTime(HANDLE process)
 bool IsSameProcess(HANDLE process, uint64_t created)
 {
     return created == 0 || ProcessStartTime(process) == created;
+}
+
+bool MayHaveImageName(const ProcessEntry& process, const std::string& imageName)
+{
+    return process.imageName.empty() || EqualAsciiFolded(process.imageName, imageName);
 }

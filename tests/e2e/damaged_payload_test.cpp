@@ -187,6 +187,11 @@ std::wstring CorruptionText(int code)
     return L"安装程序被损坏,请重新下载!\nCode=" + std::to_wstring(code);
 }
 
+// The data resources (codes 1 and 3) are unpacked beside the steps before
+// the extraction: a damaged one is reported when the extraction needs it,
+// after the programs were stopped and earlier installations cleaned up.
+bool IsDataResourceCode(int code) { return code == 1 || code == 3; }
+
 class DamagedPayload : public SetupScenario {
 protected:
     void RunCase(const DamageCase& damage)
@@ -219,9 +224,13 @@ protected:
         ASSERT_TRUE(ui::ClickButton(window, setup::kInstall));
         for (int code : damage.codes) {
             ui::MessageBoxInfo box;
-            ASSERT_TRUE(setup::WaitForMessageBox(installer, window, kStateTimeout, &box)) << "Code=" << code;
+            const DWORD timeout = IsDataResourceCode(code) ? kInstallTimeout : kStateTimeout;
+            ASSERT_TRUE(setup::WaitForMessageBox(installer, window, timeout, &box)) << "Code=" << code;
             EXPECT_EQ(CorruptionText(code), box.text);
             EXPECT_EQ(window, box.owner);
+            if (IsDataResourceCode(code)) {
+                EXPECT_EQ(L"正在解压文件", ui::ControlText(window, setup::kStatus)) << "Code=" << code;
+            }
             ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
         }
         // The entries of an unreadable container, each reported once, in key
@@ -302,10 +311,11 @@ TEST_F(DamagedPayload, CancelWhileTheExtractionWaitsEndsAtOnce)
     ASSERT_NE(nullptr, window);
     ASSERT_TRUE(ui::ClickButton(window, setup::kInstall));
     ui::MessageBoxInfo box;
-    ASSERT_TRUE(setup::WaitForMessageBox(installer, window, kStateTimeout, &box));
+    // The damaged data resource is reported when the extraction begins, after
+    // the programs were stopped and the lock holders looked for.
+    ASSERT_TRUE(setup::WaitForMessageBox(installer, window, kInstallTimeout, &box));
     ASSERT_EQ(CorruptionText(1), box.text);
     ASSERT_TRUE(ui::AnswerMessageBox(box, IDOK));
-    // The programs are stopped and the lock holders looked for before the extraction begins.
     ASSERT_TRUE(setup::WaitForMessageBox(installer, window, kInstallTimeout, &box));
     ASSERT_EQ(L"QVA解压错误!", box.caption);
     const HWND entryReport = box.window;

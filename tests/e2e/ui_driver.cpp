@@ -107,19 +107,36 @@ std::vector<HWND> VisibleTopWindows(DWORD pid)
     return search.found;
 }
 
-std::wstring WindowText(HWND window)
+namespace {
+
+// The window's text; false when its thread did not answer (it may not have
+// fetched a message for a while, e.g. a box just made by a thread that was
+// busy: the system then takes it for hung until it does).
+bool ReadWindowText(HWND window, std::wstring& text)
 {
+    text.clear();
     if (!window)
-        return std::wstring();
+        return true;
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
-        return std::wstring();
-    std::wstring text(length + 1, L'\0');
+        return false;
+    text.assign(length + 1, L'\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
-                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied))
-        return std::wstring();
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied)) {
+        text.clear();
+        return false;
+    }
     text.resize(copied < text.size() ? copied : text.size() - 1);
+    return true;
+}
+
+}  // namespace
+
+std::wstring WindowText(HWND window)
+{
+    std::wstring text;
+    ReadWindowText(window, text);
     return text;
 }
 
@@ -168,8 +185,9 @@ std::vector<MessageBoxInfo> FindMessageBoxes(DWORD pid, HWND exclude)
         MessageBoxInfo box;
         box.window = window;
         box.owner = GetWindow(window, GW_OWNER);
-        box.caption = WindowText(window);
-        box.text = WindowText(textControl);
+        // A box whose texts cannot be read yet is found on a later look.
+        if (!ReadWindowText(window, box.caption) || !ReadWindowText(textControl, box.text))
+            continue;
         boxes.push_back(box);
     }
     return boxes;

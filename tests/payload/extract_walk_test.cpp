@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <deque>
+#include <map>
+#include <mutex>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "payload/entry.h"
@@ -307,6 +312,77 @@ TEST_F(ExtractTest, AStoppedVerifierGivesNoVerdictItHasNotReached)
     EXPECT_LT(given, setupIndex_.entries.size());
     EntryCheck verdict;
     EXPECT_FALSE(verifier.Verdict(setupIndex_.entries.rbegin()->second, verdict));
+}
+
+// Data files that are still being written: the test says how far each is.
+class ScriptedGate : public DataFileGate {
+public:
+    bool WaitForData(const std::string& dataFile, int64_t end) const override
+    {
+        std::unique_lock<std::mutex> guard(lock_);
+        asked_.push_back({dataFile, end});
+        changed_.notify_all();
+        changed_.wait(guard, [&] { return failed_.count(dataFile) || written_[dataFile] >= end; });
+        return !failed_.count(dataFile);
+    }
+    void Written(const std::string& dataFile, int64_t bytes)
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        written_[dataFile] = bytes;
+        changed_.notify_all();
+    }
+    void Failed(const std::string& dataFile)
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        failed_.insert(dataFile);
+        changed_.notify_all();
+    }
+    // Waits until count entries were asked for; what they asked.
+    std::vector<std::pair<std::string, int64_t>> Asked(size_t count) const
+    {
+        std::unique_lock<std::mutex> guard(lock_);
+        changed_.wait(guard, [&] { return asked_.size() >= count; });
+        return asked_;
+    }
+
+private:
+    mutable std::mutex lock_;
+    mutable std::condition_variable changed_;
+    mutable std::map<std::string, int64_t> written_;
+    std::set<std::string> failed_;
+    mutable std::vector<std::pair<std::string, int64_t>> asked_;
+};
+
+// Each entry is checked once its bytes are written, in walk order; the
+// entries of a data file whose unpacking failed are unreadable, whatever
+// the file holds.
+TEST_F(ExtractTest, AVerifierWithAGateChecksEachEntryOnceItsBytesAreThere)
+{
+    Load({{"#a.dll", "first"}, {"#b.dll", "second"}, {"#c.txt", "third"}}, {{"#d.ini", "fourth"}});
+    setupIndex_.entries["#b.dll"].digest[0] ^= 1;
+    const ContainerEntry a = setupIndex_.entries["#a.dll"];
+    const ContainerEntry b = setupIndex_.entries["#b.dll"];
+    const ContainerEntry c = setupIndex_.entries["#c.txt"];
+    const ContainerEntry d = systemIndex_.entries["#d.ini"];
+    ScriptedGate gate;
+    EntryVerifier verifier;
+    verifier.Start(setupIndex_, systemIndex_, nullptr, &gate);
+
+    // Nothing is checked before its bytes are there.
+    EXPECT_EQ(gate.Asked(1), (std::vector<std::pair<std::string, int64_t>>{{a.dataFile, a.offset + a.size}}));
+    gate.Written(a.dataFile, a.offset + a.size);
+    EXPECT_EQ(gate.Asked(2).back(), std::make_pair(b.dataFile, int64_t{b.offset} + b.size));
+    gate.Written(a.dataFile, c.offset + c.size);
+    gate.Failed(d.dataFile);
+
+    EntryCheck verdict = EntryCheck::Ok;
+    const std::pair<const ContainerEntry*, EntryCheck> expected[] = {
+        {&a, EntryCheck::Ok}, {&b, EntryCheck::Mismatch}, {&c, EntryCheck::Ok}, {&d, EntryCheck::Unreadable}};
+    for (const auto& entry : expected) {
+        ASSERT_TRUE(verifier.Verdict(*entry.first, verdict)) << entry.first->name;
+        EXPECT_EQ(verdict, entry.second) << entry.first->name;
+    }
+    EXPECT_EQ(gate.Asked(4).size(), 4u);
 }
 
 #ifdef _WIN32

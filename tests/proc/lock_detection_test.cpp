@@ -154,7 +154,7 @@ TEST_F(LockHolderTest, KeepsTheFirstModuleListOfAProcess)
     ASSERT_TRUE(loaded.Wait(30000));
     EXPECT_EQ(GetModulePaths(late.Pid()), first);
     EXPECT_TRUE(FindModuleHolders(folder_ + "Late.dll").empty());
-    EXPECT_TRUE(ModulePathCache.count(late.Pid()));
+    EXPECT_TRUE(ModulePathCache.Holds(late.Pid(), 0));
 }
 
 TEST(CloseProgramsDialog, ListsSortedTerminatesAndEndsWithOkBeforeItIsShown)
