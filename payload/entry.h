@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "payload/container.h"
-#include "payload/fileio.h"
 
 // An entry is held in memory at most kChunkSize bytes at a time (a second
 // buffer of the same size holds the target's bytes while they are compared).

@@ -13,6 +13,7 @@
 #include "payload/entry_verifier.h"
 #include "payload/extract.h"
 #include "payload/fileio.h"
+#include "payload/tree.h"
 #include "support.h"
 
 namespace {
@@ -70,13 +71,15 @@ protected:
         ASSERT_TRUE(LoadContainerIndex(temp_ / "windir.qvai", systemIndex_));
     }
 
-    // As the installer does: with a verifier started on both indexes.
+    // As the installer does: with a verifier started on both indexes (or,
+    // with checkAhead false, every entry checked where the walk reaches it).
     void Extract() { Extract(install_, system_, window_); }
-    void Extract(const std::string& install, const std::string& system, FakeWindow& window)
+    void Extract(const std::string& install, const std::string& system, FakeWindow& window, bool checkAhead = true)
     {
         EntryVerifier verifier;
-        verifier.Start(setupIndex_, systemIndex_);
-        ExtractContainers(install, system, window, setupIndex_, systemIndex_, &verifier);
+        if (checkAhead)
+            verifier.Start(setupIndex_, systemIndex_);
+        ExtractContainers(install, system, window, setupIndex_, systemIndex_, checkAhead ? &verifier : nullptr);
     }
 
     TempFolder temp_;
@@ -232,22 +235,28 @@ TEST_F(ExtractTest, EntriesCheckedAheadAreWrittenAndReportedAsWhenCheckedInPlace
          {{"#g-system.ini", "ini", 0}});
     setupIndex_.entries["#c-damaged.dll"].digest[0] ^= 1;
     setupIndex_.entries["#e-unreadable.txt"].offset = 0x7FFFFF00;
-    WriteBytes(install_ + "a-same.txt", "same");
-    WriteBytes(install_ + "c-damaged.dll", "old");
-    WriteBytes(install_ + "d-other-size.txt", "older");
+    for (const bool checkAhead : {true, false}) {
+        SCOPED_TRACE(checkAhead ? "checked ahead" : "checked in place");
+        DeleteTree(install_, ReadOnlyFiles::Deleted);
+        MakeFolder(install_);
+        WriteBytes(install_ + "a-same.txt", "same");
+        WriteBytes(install_ + "c-damaged.dll", "old");
+        WriteBytes(install_ + "d-other-size.txt", "older");
+        FakeWindow window;
 
-    Extract();
+        Extract(install_, system_, window, checkAhead);
 
-    EXPECT_EQ(ReadBytes(install_ + "a-same.txt"), "same");
-    EXPECT_EQ(ReadBytes(install_ + "b-large.bin"), large);
-    EXPECT_EQ(ReadBytes(install_ + "c-damaged.dll"), "old");
-    EXPECT_EQ(ReadBytes(install_ + "d-other-size.txt"), "new");
-    EXPECT_EQ(ReadBytes(install_ + "e-unreadable.txt"), "<missing>");
-    EXPECT_EQ(ReadBytes(install_ + "f-empty"), "");
-    EXPECT_EQ(ReadBytes(system_ + "g-system.ini"), "ini");
-    EXPECT_EQ(window_.entryErrors, (std::vector<std::string>{"#c-damaged.dll", "#e-unreadable.txt"}));
-    EXPECT_EQ(window_.progress.size(), 7u);
-    EXPECT_TRUE(window_.asked.empty());
+        EXPECT_EQ(ReadBytes(install_ + "a-same.txt"), "same");
+        EXPECT_EQ(ReadBytes(install_ + "b-large.bin"), large);
+        EXPECT_EQ(ReadBytes(install_ + "c-damaged.dll"), "old");
+        EXPECT_EQ(ReadBytes(install_ + "d-other-size.txt"), "new");
+        EXPECT_EQ(ReadBytes(install_ + "e-unreadable.txt"), "<missing>");
+        EXPECT_EQ(ReadBytes(install_ + "f-empty"), "");
+        EXPECT_EQ(ReadBytes(system_ + "g-system.ini"), "ini");
+        EXPECT_EQ(window.entryErrors, (std::vector<std::string>{"#c-damaged.dll", "#e-unreadable.txt"}));
+        EXPECT_EQ(window.progress.size(), 7u);
+        EXPECT_TRUE(window.asked.empty());
+    }
 }
 
 TEST_F(ExtractTest, AVerifierGivesTheVerdictOfCheckingTheEntryAndOnlyForEntriesItChecked)
