@@ -244,15 +244,11 @@ PHASES = (  # (title, the log line that starts it, the one that ends it)
     ("unpacking at the resources' step", "step 3: ", "step 4: "),
     ("stop list, sweeps, lock holders", "step 4: ", "step 11: "),
     ("cleanup of earlier installations", "step 11: ", "step 12: "),
-    ("waiting for the payload data files", "step 16: ", "wait for the payload data files took"),
-    ("extraction", "wait for the payload data files took", "step 17: "),
+    ("extraction, following the unpacking", "step 16: ", "step 17: "),
     ("steps after the extraction", "step 17: ", "step 37: "),
     ("the fixed pause", "step 37: ", "step 38: "),
     ("finish actions", "step 38: ", "finish actions done"),
 )
-# Without the line that ends the wait (an installer that unpacks everything
-# at the resources' step), the extraction starts with its step.
-FALLBACK = {"wait for the payload data files took": "step 16: "}
 TOOK = re.compile(r"^\S+ \S+  (.*) took (\d+\.\d+) s$")
 BESIDE = re.compile(r"^\S+ \S+  payload resource (\d+) \w+ in (\d+\.\d+) s, beside the installation$")
 
@@ -273,9 +269,6 @@ def breakdown(log, total):
             for marker in (start, end):
                 if marker and marker in line and marker not in stamps:
                     stamps[marker] = log_time(line)
-    for marker, instead in FALLBACK.items():
-        if marker not in stamps and instead in stamps:
-            stamps[marker] = stamps[instead]
     first = log_time(log[0])
     rows = []
     for title, start, end in PHASES:

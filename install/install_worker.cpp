@@ -107,6 +107,56 @@ SetupExitCode ExitCodeOf(const InstallContext& context)
     return kExitCompleted;
 }
 
+// The extraction, while the data files are still being unpacked: each
+// entry waits for its stored bytes, and a data file that failed to unpack
+// is reported with its code the first time an entry needs it.
+class ExtractionBesideUnpacking : public SetupExtractionCallbacks {
+public:
+    ExtractionBesideUnpacking(InstallContext& context, const BackgroundUnpacking& unpacking,
+                              const std::vector<const PayloadResource*>& resources)
+        : SetupExtractionCallbacks(context.reporter, context.control),
+          context_(context),
+          unpacking_(unpacking),
+          resources_(resources),
+          reported_(resources.size(), false)
+    {
+    }
+
+    void WaitForEntryBytes(const ContainerEntry& entry) override
+    {
+        if (unpacking_.WaitForData(entry.dataFile, static_cast<int64_t>(entry.offset) + entry.size))
+            return;
+        for (size_t i = 0; i < resources_.size(); ++i) {
+            if (context_.payload.*resources_[i]->targetPath == entry.dataFile)
+                Report(i);
+        }
+    }
+
+    // Once the unpacking has ended: the data files that failed although no
+    // entry needed what was missing.
+    void ReportDamagedDataFiles()
+    {
+        for (size_t i = 0; i < resources_.size(); ++i) {
+            if (!unpacking_.Unpacked(i))
+                Report(i);
+        }
+    }
+
+private:
+    void Report(size_t i)
+    {
+        if (reported_[i])
+            return;
+        reported_[i] = true;
+        ShowCorruption(context_, resources_[i]->code);
+    }
+
+    InstallContext& context_;
+    const BackgroundUnpacking& unpacking_;
+    const std::vector<const PayloadResource*>& resources_;
+    std::vector<bool> reported_;
+};
+
 void LogStep(int number, const char* what)
 {
     LogLine("step %d: %s", number, what);
@@ -190,13 +240,6 @@ void RunInstallation(InstallContext& context)
         ShowCorruption(context, kSystemIndexDamaged);
     const PinnedFiles heldData = {{context.payload.setupData, &held.setupData},
                                   {context.payload.systemData, &held.systemData}};
-    // The entries are checked against their digests from here on, each as
-    // soon as its bytes are unpacked, while the steps up to the extraction
-    // mostly wait for other programs. Only the data files made and held
-    // here are read ahead: nobody else can change them before the
-    // extraction.
-    EntryVerifier verifier;
-    verifier.Start(context.setupIndex, context.systemIndex, &heldData, &dataUnpacking);
 
     LogStep(5, "status: closing programs");
     reporter.SetStatus("自动关闭进程");
@@ -253,19 +296,23 @@ void RunInstallation(InstallContext& context)
 
     LogStep(16, "extraction");
     reporter.SetStatus("正在解压文件");
-    // The data files must be complete first.
+    // The extraction follows the unpacking entry by entry, and the checking
+    // of the entries against their digests goes a little ahead of it on a
+    // thread of its own, each entry as soon as its bytes are unpacked. (Not
+    // earlier: beside the programs of the steps before, it would only slow
+    // the unpacking down.) Only the data files made and held here are read
+    // ahead: nobody else can change them before the extraction.
+    EntryVerifier verifier;
+    verifier.Start(context.setupIndex, context.systemIndex, &heldData, &dataUnpacking);
     {
-        ScanTime time("wait for the payload data files");
-        dataUnpacking.Finish();
-    }
-    for (size_t i = 0; i < inBackground.size(); ++i) {
-        if (!dataUnpacking.Unpacked(i))
-            ShowCorruption(context, inBackground[i]->code);
-    }
-    {
-        SetupExtractionCallbacks extraction(reporter, context.control);
+        ExtractionBesideUnpacking extraction(context, dataUnpacking, inBackground);
         context.failedEntries = ExtractContainers(context.installFolder, context.systemFolder, extraction,
                                                   context.setupIndex, context.systemIndex, &verifier, &heldData);
+        {
+            ScanTime time("wait for the rest of the payload data files");
+            dataUnpacking.Finish();
+        }
+        extraction.ReportDamagedDataFiles();
     }
     // The temporary payload files are not needed any more: closing removes them.
     verifier.Stop();

@@ -59,10 +59,14 @@ public:
 private:
     // Gives back the whole pages behind the decoder: out of the working set
     // (VirtualUnlock on pages that are not locked does that on Windows), and
-    // reset where they come from the file (Wine then drops them).
+    // reset where they come from the file (Wine then drops them). Every time
+    // from the resource's first page on: Linux maps pages around a fault that
+    // it has read ahead, behind the fault too, so pages given back once can
+    // come back, and resetting pages that are out already costs next to
+    // nothing.
     void GiveBack()
     {
-        const uintptr_t first = (reinterpret_cast<uintptr_t>(data_ + givenBack_) + page_ - 1) / page_ * page_;
+        const uintptr_t first = (reinterpret_cast<uintptr_t>(data_) + page_ - 1) / page_ * page_;
         const uintptr_t end = reinterpret_cast<uintptr_t>(data_ + pos_) / page_ * page_;
         if (end <= first)
             return;

@@ -19,8 +19,8 @@ static_assert(sizeof(kContainerSignature) == 102, "the signature is 101 bytes an
 // The one-byte key of the scrambling, the same for index records and entry data.
 constexpr uint8_t kContainerKey = 0xA7;
 
-// The most bytes the payload code and the tools read or write at a time, and
-// the size of each buffer they do it with.
+// The most bytes the copies, comparisons and tools read or write at a time,
+// and the size of each buffer they do it with (entries: kEntryChunkSize).
 constexpr size_t kChunkSize = 1 << 20;
 
 constexpr int kIndexHeaderSize = 512;

@@ -60,7 +60,7 @@ private:
     bool scrambled_ = false;
 };
 
-size_t ChunkAt(size_t done, size_t total) { return total - done < kChunkSize ? total - done : kChunkSize; }
+size_t ChunkAt(size_t done, size_t total) { return total - done < kEntryChunkSize ? total - done : kEntryChunkSize; }
 
 // The first pass: reads the entry chunk by chunk, checks its digest and,
 // when target is given (open, of the entry's length), compares it with the
@@ -75,7 +75,7 @@ EntryCheck CheckAndCompare(const ContainerEntry& entry, EntryWorkspace& workspac
     sameAsTarget = false;
     EntryCheck verdict = EntryCheck::Unreadable;
     const bool known = workspace.Verifier() && workspace.Verifier()->Verdict(entry, verdict);
-    if (known && (verdict != EntryCheck::Ok || (!target && entry.size > static_cast<int32_t>(kChunkSize))))
+    if (known && (verdict != EntryCheck::Ok || (!target && entry.size > static_cast<int32_t>(kEntryChunkSize))))
         return verdict;
     sameAsTarget = target != nullptr;
     uint8_t* content = workspace.Content();
@@ -108,7 +108,7 @@ bool WriteContent(const ContainerEntry& entry, EntryWorkspace& workspace, File& 
 {
     const size_t size = static_cast<size_t>(entry.size);
     uint8_t* content = workspace.Content();
-    if (size <= kChunkSize)
+    if (size <= kEntryChunkSize)
         return target.Write(content, size);
     EntryBytes bytes;
     if (!bytes.Open(entry, workspace)) {
@@ -148,7 +148,7 @@ WriteResult WriteEmptyEntry(const ContainerEntry& entry, const std::string& targ
 uint8_t* Allocated(std::unique_ptr<uint8_t[]>& buffer)
 {
     if (!buffer)
-        buffer.reset(new (std::nothrow) uint8_t[kChunkSize]);
+        buffer.reset(new (std::nothrow) uint8_t[kEntryChunkSize]);
     return buffer.get();
 }
 

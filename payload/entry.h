@@ -12,8 +12,12 @@
 
 #include "payload/container.h"
 
-// An entry is held in memory at most kChunkSize bytes at a time (a second
-// buffer of the same size holds the target's bytes while they are compared).
+// An entry is held in memory at most kEntryChunkSize bytes at a time (a
+// second buffer of the same size holds the target's bytes while they are
+// compared). The installer reads entries while it unpacks its data files,
+// whose decoder holds its 16 MiB dictionary meanwhile: the chunks are kept
+// small beside it.
+constexpr size_t kEntryChunkSize = 256 * 1024;
 
 // What checking an entry's bytes against its digest found.
 enum class EntryCheck {
@@ -44,7 +48,7 @@ public:
     // stay open while the workspace is used.
     void PinFiles(const PinnedFiles* pins) { pins_ = pins; }
     const PinnedFiles* Pins() const { return pins_; }
-    // The two chunk buffers (kChunkSize bytes each); nullptr when they
+    // The two chunk buffers (kEntryChunkSize bytes each); nullptr when they
     // cannot be had.
     uint8_t* Content();
     uint8_t* Target();

@@ -1,9 +1,9 @@
 // Checking container entries against their digests ahead of the extraction,
 // on a thread of its own.
 //
-// The installer starts it as soon as both indexes are loaded: while the
-// programs are stopped and earlier installations are cleaned up, the second
-// processor core reads and hashes the payload, and the extraction then only
+// The installer starts it with the extraction, while its data files are
+// still being unpacked: the checking follows the unpacking entry by entry on
+// a processor core of its own, and the extraction, a little behind, only
 // compares and writes. Only data files that nobody else can change may be
 // checked ahead like this (the installer holds its temporary payload files
 // open for writing, sharing reading only, until the extraction is done).

@@ -92,6 +92,7 @@ bool ExtractEntry(const std::string& folder, ContainerIndex& index, Walk& walk)
         walk.currentFolder.clear();
         walk.madeFolder = MakeDirsAlongPath(rel) ? folderPart : std::string();
     }
+    callbacks.WaitForEntryBytes(index.Current());
     if (!WriteWithRetries(name, folder, index, target, callbacks, walk.workspace))
         ++walk.failedEntries;
     return true;

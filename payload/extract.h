@@ -24,6 +24,11 @@ public:
     // A target folder cannot be entered: tells the user and ends the process.
     // In the installer it never returns; if it does, the extraction stops.
     virtual void FailFolderAccess() = 0;
+    // Before an entry is read: waits until its stored bytes are in its data
+    // file. The installer unpacks its data files while the extraction runs,
+    // and reports here a data file that failed to unpack. By default the
+    // data files are complete before the extraction starts.
+    virtual void WaitForEntryBytes(const ContainerEntry& entry) { (void)entry; }
 };
 
 // How often a failed write is retried after the lock holders were closed

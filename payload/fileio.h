@@ -43,9 +43,11 @@ public:
     // Replacing a file without ever losing it: CreateReplacement makes the
     // new file beside targetPath (named ReplacementPathOf(targetPath); a
     // leftover of that name is overwritten) for writing;
-    // CommitReplacement flushes it and moves it over targetPath in one step
-    // (a file or link there is replaced, not written through, and a hard
-    // link's other names keep the old bytes), then closes it. Until the
+    // CommitReplacement moves it over targetPath in one step (a file or link
+    // there is replaced, not written through, and a hard link's other names
+    // keep the old bytes), then closes it. A new file that replaces one is
+    // flushed to the disk first, so that even a power failure leaves the old
+    // bytes or the new ones; one that replaces nothing is not waited for. Until the
     // commit succeeds targetPath keeps its old bytes, and the new file goes
     // when it is closed without a commit, when the commit fails, or when the
     // program ends (on Windows from Vista on, also when it is killed). A
@@ -69,6 +71,8 @@ public:
 
 private:
     bool foundNothing_ = false;
+    // The replacement made by CreateReplacement has a file to replace.
+    bool replacesFile_ = false;
 #ifdef _WIN32
     HANDLE handle_ = INVALID_HANDLE_VALUE;
     // Reads go to this position, each with its own offset, so that

@@ -63,7 +63,8 @@ bool File::CreateReplacement(const std::string& targetPath)
 {
     Close();
     // A target this program may not write is refused, as writing it would be.
-    if (access(NativePath(targetPath).c_str(), F_OK) == 0 && access(NativePath(targetPath).c_str(), W_OK) != 0)
+    replacesFile_ = access(NativePath(targetPath).c_str(), F_OK) == 0;
+    if (replacesFile_ && access(NativePath(targetPath).c_str(), W_OK) != 0)
         return false;
     const std::string native = NativePath(ReplacementPathOf(targetPath));
     unlink(native.c_str());
@@ -78,7 +79,7 @@ bool File::CommitReplacement(const std::string& targetPath)
 {
     if (fd_ < 0)
         return false;
-    const bool moved = fsync(fd_) == 0 && rename(removeOnClose_.c_str(), NativePath(targetPath).c_str()) == 0;
+    const bool moved = (!replacesFile_ || fsync(fd_) == 0) && rename(removeOnClose_.c_str(), NativePath(targetPath).c_str()) == 0;
     if (moved)
         removeOnClose_.clear();
     return Close() && moved;

@@ -117,6 +117,7 @@ bool File::CreateReplacement(const std::string& targetPath)
     const DWORD attributes = GetFileAttributesA(targetPath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         return false;
+    replacesFile_ = attributes != INVALID_FILE_ATTRIBUTES;
     // A leftover of an earlier run, or a link planted under that name: the
     // name itself goes, and the new file is made anew, never opened through
     // a link.
@@ -139,7 +140,7 @@ bool File::CommitReplacement(const std::string& targetPath)
         return false;
     const std::string partial = ReplacementPathOf(targetPath);
     bool moved = false;
-    if (FlushFileBuffers(handle_)) {
+    if (!replacesFile_ || FlushFileBuffers(handle_)) {
         if (SetFileInformationByHandleFn setInformation = FindSetFileInformationByHandle()) {
             moved = SetDeleteOnClose(handle_, false, setInformation) && RenameOver(handle_, targetPath, setInformation);
             if (!moved)

@@ -169,7 +169,7 @@ class LargeEntryTest : public EntryWriting {
 protected:
     void SetUp() override
     {
-        content_ = RandomBytes(2 * kChunkSize + 12345, 7);
+        content_ = RandomBytes(2 * kEntryChunkSize + 12345, 7);
         BuildContainer(temp_ / "big.qvai", {{"\\big.bin", content_, 1}, {"\\small.txt", "small", 1}});
         ASSERT_TRUE(LoadContainerIndex(temp_ / "big.qvai", index_));
     }

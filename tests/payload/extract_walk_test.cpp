@@ -225,7 +225,7 @@ TEST_F(ExtractTest, AnEntryWhoseBytesCannotBeReadIsReportedOnceAndPassedOver)
 // entries reported, in the same order, as when the extraction checks them itself.
 TEST_F(ExtractTest, EntriesCheckedAheadAreWrittenAndReportedAsWhenCheckedInPlace)
 {
-    const std::string large = RandomBytes(2 * kChunkSize + 77, 3);
+    const std::string large = RandomBytes(2 * kEntryChunkSize + 77, 3);
     Load({{"#a-same.txt", "same"},
           {"#b-large.bin", large},
           {"#c-damaged.dll", "damaged"},
@@ -261,7 +261,7 @@ TEST_F(ExtractTest, EntriesCheckedAheadAreWrittenAndReportedAsWhenCheckedInPlace
 
 TEST_F(ExtractTest, AVerifierGivesTheVerdictOfCheckingTheEntryAndOnlyForEntriesItChecked)
 {
-    Load({{"#sound.dll", RandomBytes(kChunkSize + 5, 9)}, {"#damaged.dll", "x"}, {"#short.dll", "y"},
+    Load({{"#sound.dll", RandomBytes(kEntryChunkSize + 5, 9)}, {"#damaged.dll", "x"}, {"#short.dll", "y"},
           {"#empty", ""}},
          {{"#sys.dll", "z"}});
     setupIndex_.entries["#damaged.dll"].digest[5] ^= 1;
@@ -300,7 +300,7 @@ TEST_F(ExtractTest, AStoppedVerifierGivesNoVerdictItHasNotReached)
 {
     // Far more bytes than the thread can hash before it is stopped.
     std::vector<TestEntry> entries;
-    const std::string bytes = RandomBytes(2 * kChunkSize, 4);
+    const std::string bytes = RandomBytes(2 * kEntryChunkSize, 4);
     for (int i = 0; i < 24; ++i)
         entries.push_back({"#" + std::to_string(100 + i) + ".bin", bytes});
     Load(entries, {});
@@ -392,6 +392,83 @@ TEST_F(ExtractTest, AVerifierWithAGateChecksEachEntryOnceItsBytesAreThere)
         EXPECT_EQ(verdict, entry.second) << entry.first->name;
     }
     EXPECT_EQ(gate.Asked(4).size(), 4u);
+}
+
+namespace {
+
+// Stands for the installer's unpacking beside the extraction: the setup data
+// file is made anew and held, and holds no bytes until the extraction says
+// which entry it needs next; then it gets the bytes up to that entry's end.
+class UnpackingWindow : public FakeWindow, public DataFileGate {
+public:
+    UnpackingWindow(const std::string& dataFile, std::string bytes) : dataFile_(dataFile), bytes_(std::move(bytes))
+    {
+        held.CreateExclusive(dataFile);
+    }
+
+    void WaitForEntryBytes(const ContainerEntry& entry) override
+    {
+        waited.push_back(entry.name);
+        if (entry.dataFile != dataFile_)
+            return;
+        std::lock_guard<std::mutex> guard(lock_);
+        const int64_t end = static_cast<int64_t>(entry.offset) + entry.size;
+        if (end > written_) {
+            held.Write(bytes_.data() + written_, static_cast<size_t>(end - written_));
+            written_ = end;
+            changed_.notify_all();
+        }
+    }
+    bool WaitForData(const std::string& dataFile, int64_t end) const override
+    {
+        std::unique_lock<std::mutex> guard(lock_);
+        changed_.wait(guard, [&] { return dataFile != dataFile_ || written_ >= end; });
+        return true;
+    }
+
+    File held;
+    std::vector<std::string> waited;
+
+private:
+    std::string dataFile_;
+    std::string bytes_;
+    int64_t written_ = 0;
+    mutable std::mutex lock_;
+    mutable std::condition_variable changed_;
+};
+
+}  // namespace
+
+// The extraction reads no entry before its bytes are there: told entry by
+// entry, in walk order, it writes every entry as from a complete data file,
+// checked ahead or in place.
+TEST_F(ExtractTest, TheExtractionFollowsADataFileThatIsStillBeingWritten)
+{
+    const std::string large = RandomBytes(2 * kEntryChunkSize + 77, 5);
+    Load({{"#a.dll", "first"}, {"#b\\large.bin", large}, {"#c.txt", "third"}}, {{"#d.ini", "fourth"}});
+    const std::string dataFile = setupIndex_.entries["#a.dll"].dataFile;
+    const std::string bytes = ReadBytes(dataFile);
+    for (const bool checkAhead : {true, false}) {
+        SCOPED_TRACE(checkAhead ? "checked ahead" : "checked in place");
+        DeleteTree(install_, ReadOnlyFiles::Deleted);
+        MakeFolder(install_);
+        UnpackingWindow window(dataFile, bytes);
+        ASSERT_TRUE(window.held.IsOpen());
+        const PinnedFiles pins = {{dataFile, &window.held}};
+        {
+            EntryVerifier verifier;
+            if (checkAhead)
+                verifier.Start(setupIndex_, systemIndex_, &pins, &window);
+            ExtractContainers(install_, system_, window, setupIndex_, systemIndex_,
+                              checkAhead ? &verifier : nullptr, &pins);
+        }
+        EXPECT_EQ(window.waited, (std::vector<std::string>{"#a.dll", "#b\\large.bin", "#c.txt", "#d.ini"}));
+        EXPECT_TRUE(window.entryErrors.empty());
+        EXPECT_EQ(ReadBytes(install_ + "a.dll"), "first");
+        EXPECT_EQ(ReadBytes(install_ + "b\\large.bin"), large);
+        EXPECT_EQ(ReadBytes(install_ + "c.txt"), "third");
+        EXPECT_EQ(ReadBytes(system_ + "d.ini"), "fourth");
+    }
 }
 
 #ifdef _WIN32
