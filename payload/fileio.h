@@ -91,6 +91,8 @@ struct ListedItem {
     // A symbolic link, junction or mount point (of a folder or a file): the
     // item itself, never what it leads to.
     bool isLink = false;
+    // Marked read-only (on Windows; never elsewhere).
+    bool isReadOnly = false;
 };
 
 // Lists folder + "\*": every item, "." and ".." included. Closed when it goes out of scope.

@@ -269,6 +269,7 @@ bool FolderListing::Next(ListedItem& item)
     item.name = data_.cFileName;
     item.isFolder = (data_.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     item.isLink = (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    item.isReadOnly = (data_.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     return true;
 }
 

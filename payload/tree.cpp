@@ -131,14 +131,14 @@ void DeleteTree(const std::string& folder, ReadOnlyFiles readOnly)
             const std::string path = JoinPath(folder, item.name);
             if (item.isLink) {
                 RemoveLink(path);
-            } else if (item.isFolder) {
-                if (readOnly == ReadOnlyFiles::Deleted)
-                    MakeDeletable(path);
-                DeleteTree(path, readOnly);
             } else {
-                if (readOnly == ReadOnlyFiles::Deleted)
+                // Only what is marked read-only needs its mark taken away.
+                if (readOnly == ReadOnlyFiles::Deleted && item.isReadOnly)
                     MakeDeletable(path);
-                DeleteFilePath(path);
+                if (item.isFolder)
+                    DeleteTree(path, readOnly);
+                else
+                    DeleteFilePath(path);
             }
         }
     }
