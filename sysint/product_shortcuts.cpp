@@ -2,6 +2,7 @@
 
 #include "sysint/shell_notify.h"
 #include "sysint/shortcut.h"
+#include "win/com_init.h"
 #include "win/shell_folder.h"
 #include "win/path.h"
 
@@ -41,6 +42,9 @@ std::vector<std::string> CreateShortcutsOf(ShortcutPlace place, const std::strin
 
 void CreateProductShortcuts(const std::string& installFolder, bool onDesktop)
 {
+    // COM stays up for all of them: starting and ending it for each costs
+    // more than the shortcut itself.
+    ComInitializer com;
     if (onDesktop) {
         const std::string desktop = GetSpecialFolderPath(CSIDL_COMMON_DESKTOPDIRECTORY);
         for (const std::string& link : CreateShortcutsOf(ShortcutPlace::CommonDesktop, desktop, installFolder))
