@@ -28,7 +28,7 @@ public:
     // file. The installer unpacks its data files while the extraction runs,
     // and reports here a data file that failed to unpack. By default the
     // data files are complete before the extraction starts.
-    virtual void WaitForEntryBytes(const ContainerEntry& entry) { (void)entry; }
+    virtual void WaitForEntryBytes(const ContainerEntry&) {}
 };
 
 // How often a failed write is retried after the lock holders were closed

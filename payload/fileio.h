@@ -47,8 +47,8 @@ public:
     // there is replaced, not written through, and a hard link's other names
     // keep the old bytes), then closes it. A new file that replaces one is
     // flushed to the disk first, so that even a power failure leaves the old
-    // bytes or the new ones; one that replaces nothing is not waited for. Until the
-    // commit succeeds targetPath keeps its old bytes, and the new file goes
+    // bytes or the new ones; one that replaces nothing is not waited for.
+    // Until the commit succeeds targetPath keeps its old bytes, and the new file goes
     // when it is closed without a commit, when the commit fails, or when the
     // program ends (on Windows from Vista on, also when it is killed). A
     // target that may not be written (read-only) is refused at creation.

@@ -79,7 +79,8 @@ bool File::CommitReplacement(const std::string& targetPath)
 {
     if (fd_ < 0)
         return false;
-    const bool moved = (!replacesFile_ || fsync(fd_) == 0) && rename(removeOnClose_.c_str(), NativePath(targetPath).c_str()) == 0;
+    const bool flushed = !replacesFile_ || fsync(fd_) == 0;
+    const bool moved = flushed && rename(removeOnClose_.c_str(), NativePath(targetPath).c_str()) == 0;
     if (moved)
         removeOnClose_.clear();
     return Close() && moved;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <map>
@@ -419,11 +420,13 @@ public:
             changed_.notify_all();
         }
     }
+    // Bounded: an extraction that never says what it needs fails the test
+    // (its entries are unreadable) instead of hanging it.
     bool WaitForData(const std::string& dataFile, int64_t end) const override
     {
         std::unique_lock<std::mutex> guard(lock_);
-        changed_.wait(guard, [&] { return dataFile != dataFile_ || written_ >= end; });
-        return true;
+        return changed_.wait_for(guard, std::chrono::seconds(10),
+                                 [&] { return dataFile != dataFile_ || written_ >= end; });
     }
 
     File held;
