@@ -3,17 +3,23 @@
 #include "payload/fileio.h"
 #include "payload/unpack.h"
 #include "win/install_log.h"
+#include "win/winapp.h"
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
-// The compressed bytes go to the decoder a window at a time, and the pages
-// of each window are given back once the decoder is past them: no more
-// than about two windows of them are ever in memory.
+// The compressed bytes go to the decoder a window at a time: no more than
+// about two windows of them are ever in memory.
 constexpr size_t kResourceWindow = 64 * 1024;
+
+// How many of a resource's first bytes must be the same in the program file
+// as in the image before the file is read in the image's place.
+constexpr size_t kCompareLength = 32;
 
 // Whether the image's sections are mapped from the program file page by
 // page, so that a page given back is read from the file again if it is
@@ -30,7 +36,8 @@ bool SectionsMappedFromFile()
     return system.dwPageSize != 0 && headers->OptionalHeader.FileAlignment % system.dwPageSize == 0;
 }
 
-// The bytes of a resource of the program's own image, read front to back.
+// The bytes of a resource of the program's own image as it is mapped, read
+// front to back: where the program file cannot be read (below).
 class ResourceBytes : public ByteSource {
 public:
     ResourceBytes(const uint8_t* data, size_t size) : data_(data), size_(size), reset_(SectionsMappedFromFile())
@@ -85,10 +92,50 @@ private:
     bool reset_;
 };
 
+// Where a resource's bytes lie in the program file: the image's own section
+// table turns their address into a file offset. False when they do not lie
+// wholly within the bytes that a section takes from the file.
+bool FindFileOffset(const uint8_t* data, size_t size, uint64_t& offset)
+{
+    const auto* base = reinterpret_cast<const uint8_t*>(::GetModuleHandleA(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
+    const uintptr_t address = reinterpret_cast<uintptr_t>(data) - reinterpret_cast<uintptr_t>(base);
+    for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
+        const uintptr_t start = section->VirtualAddress;
+        if (address < start || address - start > section->SizeOfRawData ||
+            size > section->SizeOfRawData - (address - start))
+            continue;
+        offset = static_cast<uint64_t>(section->PointerToRawData) + (address - start);
+        return true;
+    }
+    return false;
+}
+
+// Opens programFile at the resource's bytes, when its first bytes there are
+// the image's. Reading through the file keeps the compressed bytes out of
+// the working set, without the page faults of the mapping. The file is
+// found by its name, which another program of the user may have pointed
+// elsewhere since the start: every entry is checked against its digest from
+// the image's own index before it is written, so bytes from another file
+// can only fail, and a file that differs at the start is not used at all.
+bool OpenResourceInFile(const std::string& programFile, const uint8_t* data, size_t size, File& file)
+{
+    uint64_t offset = 0;
+    if (!FindFileOffset(data, size, offset) || !file.OpenRead(programFile) ||
+        !file.Seek(static_cast<int64_t>(offset)))
+        return false;
+    uint8_t first[kCompareLength];
+    const size_t compared = size < kCompareLength ? size : kCompareLength;
+    return file.Read(first, compared) == compared && std::memcmp(first, data, compared) == 0 &&
+           file.Seek(static_cast<int64_t>(offset));
+}
+
 }  // namespace
 
 bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held, PayloadReporter& reporter,
-                           UnpackProgress* progress)
+                           UnpackProgress* progress, const std::string& programFile)
 {
     HRSRC info = ::FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), "qva");
     if (!info)
@@ -97,11 +144,16 @@ bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& 
     HGLOBAL loaded = ::LoadResource(nullptr, info);
     if (!loaded)
         return false;
-    const void* bytes = ::LockResource(loaded);
+    const auto* bytes = static_cast<const uint8_t*>(::LockResource(loaded));
     if (!bytes)
         return false;
     held.CreateExclusive(targetPath);
-    ResourceBytes source(static_cast<const uint8_t*>(bytes), size);
+    File file;
+    if (OpenResourceInFile(programFile.empty() ? ProgramFile() : programFile, bytes, size, file)) {
+        FileSource source(file, size, kResourceWindow);
+        return UnpackSourceInto(source, held, targetPath, reporter, progress);
+    }
+    ResourceBytes source(bytes, size);
     return UnpackSourceInto(source, held, targetPath, reporter, progress);
 }
 
@@ -111,9 +163,15 @@ public:
     Progress(BackgroundUnpacking& owner, size_t index) : owner_(owner), index_(index) {}
     void Written(uint64_t bytes) override
     {
+        // Waking a reader for bytes it does not wait for would only take the
+        // decoder's processor from it: readers are woken once their bytes are there.
         std::lock_guard<std::mutex> guard(owner_.lock_);
-        owner_.states_[index_].written = static_cast<int64_t>(bytes);
-        owner_.changed_.notify_all();
+        State& state = owner_.states_[index_];
+        state.written = static_cast<int64_t>(bytes);
+        if (state.written >= state.wakeAt) {
+            state.wakeAt = kNobodyWaits;
+            owner_.changed_.notify_all();
+        }
     }
 
 private:
@@ -169,8 +227,12 @@ bool BackgroundUnpacking::WaitForData(const std::string& dataFile, int64_t end) 
         if (resources_[i].targetPath != dataFile)
             continue;
         std::unique_lock<std::mutex> guard(lock_);
-        changed_.wait(guard, [&] { return states_[i].done || states_[i].written >= end; });
-        return !states_[i].done || states_[i].unpacked;
+        const State& state = states_[i];
+        while (!state.done && state.written < end) {
+            state.wakeAt = std::min(state.wakeAt, end);
+            changed_.wait(guard);
+        }
+        return !state.done || state.unpacked;
     }
     return true;
 }

@@ -17,11 +17,14 @@ class UnpackProgress;
 // Finds resource id of type "qva" in the program's own module, loads and
 // locks it, creates targetPath anew into held (File::CreateExclusive) and
 // unpacks it there; held stays open. False when any of these fails; the
-// unpacking's diagnostics go to reporter. progress (when given) is told how far held holds its bytes. The
-// resource's pages are given back behind the decoder, so that the
-// compressed bytes do not stay in the working set.
+// unpacking's diagnostics go to reporter. progress (when given) is told how
+// far held holds its bytes. The compressed bytes are read through
+// programFile (the program's own file when empty) a window at a time, so
+// that they do not come into the working set; where that file cannot be
+// read, or its bytes at the resource's place are not the image's, they are
+// read from the image, and its pages are given back behind the decoder.
 bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held, PayloadReporter& reporter,
-                           UnpackProgress* progress = nullptr);
+                           UnpackProgress* progress = nullptr, const std::string& programFile = std::string());
 
 // Payload resources unpacked on a thread of their own, one after another,
 // while the installation goes on. Each file is made and held as
@@ -55,8 +58,10 @@ public:
     bool WaitForData(const std::string& dataFile, int64_t end) const override;
 
 private:
+    static constexpr int64_t kNobodyWaits = INT64_MAX;
     struct State {
         int64_t written = 0;
+        mutable int64_t wakeAt = kNobodyWaits;  // the fewest bytes that a waiting reader waits for
         bool done = false;
         bool unpacked = false;
     };

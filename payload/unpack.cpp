@@ -38,6 +38,27 @@ private:
     size_t pos_ = 0;
 };
 
+}  // namespace
+
+FileSource::FileSource(File& file, uint64_t size, size_t chunkSize)
+    : file_(file), size_(size), unread_(size), chunkSize_(chunkSize), chunk_(new uint8_t[chunkSize])
+{
+}
+
+size_t FileSource::Peek(const uint8_t** data)
+{
+    if (pos_ == length_ && unread_ > 0) {
+        pos_ = 0;
+        const size_t want = unread_ < chunkSize_ ? static_cast<size_t>(unread_) : chunkSize_;
+        length_ = file_.Read(chunk_.get(), want);
+        unread_ = length_ == want ? unread_ - want : 0;
+    }
+    *data = chunk_.get() + pos_;
+    return length_ - pos_;
+}
+
+namespace {
+
 // Takes exactly count bytes from the source into out; false when it ends first.
 bool TakeBytes(ByteSource& source, uint8_t* out, size_t count)
 {

@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class File;
@@ -20,6 +21,26 @@ public:
     // The next unread bytes (fetching more when needed); 0 at the end.
     virtual size_t Peek(const uint8_t** data) = 0;
     virtual void Skip(size_t count) = 0;
+};
+
+// The next size bytes of a file from where it stands, read a chunk at a
+// time into a buffer of its own: memory stays at one chunk however long
+// the bytes are. A read that fails or comes up short ends the bytes there.
+class FileSource : public ByteSource {
+public:
+    FileSource(File& file, uint64_t size, size_t chunkSize);
+    uint64_t Size() const override { return size_; }
+    size_t Peek(const uint8_t** data) override;
+    void Skip(size_t count) override { pos_ += count; }
+
+private:
+    File& file_;
+    uint64_t size_;
+    uint64_t unread_;  // not yet read from the file
+    size_t chunkSize_;
+    std::unique_ptr<uint8_t[]> chunk_;
+    size_t pos_ = 0;
+    size_t length_ = 0;
 };
 
 // Told how far the target holds its bytes while they are written.

@@ -29,13 +29,28 @@ const char* CommandLineTail(const char* full)
     return reinterpret_cast<const char*>(p);
 }
 
+std::string ProgramFile()
+{
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return std::string();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        if (path.size() >= 32768)  // longer than any path Windows has
+            return std::string();
+        path.resize(path.size() * 2);
+    }
+}
+
 std::string ProgramName()
 {
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    std::string name = ProgramFile();
+    if (name.empty())
         return "TolvaneSetup";
-    std::string name(path, length);
     size_t slash = FindLastSeparator(name);
     if (slash != std::string::npos)
         name.erase(0, slash + 1);

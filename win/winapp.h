@@ -34,6 +34,9 @@ public:
 // the program's path (quoted or not) and without the blanks after it.
 const char* CommandLineTail(const char* fullCommandLine);
 
+// The full path of the program's own file; empty when it cannot be had.
+std::string ProgramFile();
+
 // The program's name: its file name without folder and extension
 // ("TolvaneSetup"), the caption of message boxes that bring none of their own.
 std::string ProgramName();

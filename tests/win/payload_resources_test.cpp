@@ -51,6 +51,51 @@ TEST(PayloadResources, UnpacksGoodAndRefusesDamagedOrMissing)
     EXPECT_FALSE(missing.IsOpen());
 }
 
+// The compressed bytes are read through the program file at the resource's
+// place. A file at that name whose bytes there start otherwise (another
+// program of the user put it there) is not read at all: the image's own
+// bytes are unpacked instead, as they are when there is no file.
+TEST(PayloadResources, ReadsThroughTheProgramFileOnlyWhereItStartsAsTheImage)
+{
+    const std::string expected = ReadAll(std::string("Z:") + SAMPLE_TEXT_PATH);
+    HRSRC info = ::FindResourceA(nullptr, MAKEINTRESOURCEA(129), "qva");
+    ASSERT_NE(info, nullptr);
+    const std::string image(static_cast<const char*>(::LockResource(::LoadResource(nullptr, info))),
+                            ::SizeofResource(nullptr, info));
+    const std::string program = ReadAll(ProgramFile());
+    const size_t at = program.find(image);
+    ASSERT_NE(at, std::string::npos);
+
+    // A copy of the program with one byte of the resource changed.
+    const auto unpackWithByteChanged = [&](size_t index, std::string& unpacked) {
+        std::string copy = program;
+        copy[at + index] = static_cast<char>(copy[at + index] ^ 0x55);
+        const std::string copyPath = TempPath("program-copy.exe");
+        {
+            File out;
+            EXPECT_TRUE(out.OpenWrite(copyPath) && out.Write(copy.data(), copy.size()));
+        }
+        QuietReporter quiet;
+        File held;
+        const std::string target = TempPath("qva-through-copy.bin");
+        const bool done = UnpackPayloadResource(129, target, held, quiet, nullptr, copyPath);
+        unpacked = done ? ReadAll(target) : std::string("<failed>");
+        ::DeleteFileA(copyPath.c_str());
+        return done;
+    };
+    std::string unpacked;
+    unpackWithByteChanged(image.size() - 8, unpacked);  // read from the copy: fails or comes out otherwise
+    EXPECT_NE(unpacked, expected);
+    EXPECT_TRUE(unpackWithByteChanged(20, unpacked));  // the copy is not read
+    EXPECT_EQ(unpacked, expected);
+
+    QuietReporter quiet;
+    File held;
+    const std::string target = TempPath("qva-no-file.bin");
+    EXPECT_TRUE(UnpackPayloadResource(129, target, held, quiet, nullptr, TempPath("no-such-program.exe")));
+    EXPECT_EQ(ReadAll(target), expected);
+}
+
 // The unpacked file is made anew, and while it is held nobody else may write,
 // rename, replace or delete it; it goes with its handle.
 TEST(PayloadResources, TheUnpackedFileIsHeldForTheInstallerAloneAndGoesWithIt)

@@ -1,6 +1,4 @@
 // qvapack compress IN OUT / qvapack unpack IN OUT
-#include <memory>
-
 #include "payload/container.h"
 #include "payload/fileio.h"
 #include "payload/unpack.h"
@@ -33,30 +31,6 @@ public:
 
 private:
     HostFile& file_;
-};
-
-// The unpacking's input: the file in 1 MiB chunks.
-class FileSource : public ByteSource {
-public:
-    FileSource(File& file, uint64_t size) : file_(file), size_(size), chunk_(new uint8_t[kChunkSize]) {}
-    uint64_t Size() const override { return size_; }
-    size_t Peek(const uint8_t** data) override
-    {
-        if (pos_ == length_) {
-            pos_ = 0;
-            length_ = file_.Read(chunk_.get(), kChunkSize);
-        }
-        *data = chunk_.get() + pos_;
-        return length_ - pos_;
-    }
-    void Skip(size_t count) override { pos_ += count; }
-
-private:
-    File& file_;
-    uint64_t size_;
-    std::unique_ptr<uint8_t[]> chunk_;
-    size_t pos_ = 0;
-    size_t length_ = 0;
 };
 
 }  // namespace
@@ -95,7 +69,7 @@ int RunUnpack(const std::vector<std::string>& args)
     if (!in.OpenRead(args[0]))
         return Fail(args[0], "cannot be read");
     const int64_t length = in.Length();
-    FileSource source(in, length > 0 ? static_cast<uint64_t>(length) : 0);
+    FileSource source(in, length > 0 ? static_cast<uint64_t>(length) : 0, kChunkSize);
     ToolReporter reporter;
     if (UnpackStream(source, args[1], reporter))
         return 0;
