@@ -15,14 +15,9 @@ COstrinSetupApp::COstrinSetupApp()
 
 BOOL COstrinSetupApp::InitInstance()
 {
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_WIN95_CLASSES;
-    ::InitCommonControlsEx(&controls);
-
-    CWinApp::InitInstance();
-
     // One installer at a time. The handle stays open until the process ends.
+    // First of all: a second installer must touch nothing of the first
+    // one's, not even its temporary payload files.
     HANDLE mutex = ::CreateMutexA(nullptr, FALSE, "TOLVANESETUP");
     // A second installer ends at once and says so; it leaves the first one's
     // log alone.
@@ -37,6 +32,15 @@ BOOL COstrinSetupApp::InitInstance()
     StartInstallLog(GetTempFolder(), m_strCmdLine, flags.silent ? "silent" : flags.fix ? "fix" : "interactive");
 
     COstrinSetupDlg dlg(flags.silent, flags.fix);
+    // Silent and fix mode install at once: the payload's decoding, the
+    // longest step, starts now and goes on while the common controls wait
+    // for the desktop and the window and the first steps get ready.
+    if (flags.silent || flags.fix)
+        dlg.StartPayloadUnpacking();
+
+    InitCommonControlsNow(ICC_WIN95_CLASSES);
+    CWinApp::InitInstance();
+
     m_pMainWnd = &dlg;
     dlg.Create(nullptr);
     if (flags.silent)

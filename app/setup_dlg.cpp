@@ -74,10 +74,19 @@ void CopyText(char* target, size_t size, const char* text)
 
 COstrinSetupDlg::COstrinSetupDlg(bool silent, bool fix)
     : CDialogEx(IDD_SETUP_DIALOG),
-      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME))),
       m_bSilent(silent),
       m_bFix(fix)
 {
+    const std::string temp = GetTempFolder();
+    m_strSetupIndexPath = temp + "setupdir.qvai";
+    m_strSetupDataPath = temp + "setupdir.qvas";
+    m_strSystemIndexPath = temp + "windir.qvai";
+    m_strSystemDataPath = temp + "windir.qvas";
+}
+
+PayloadPaths COstrinSetupDlg::PayloadPathsOfWindow() const
+{
+    return {m_strSetupIndexPath, m_strSetupDataPath, m_strSystemIndexPath, m_strSystemDataPath};
 }
 
 COstrinSetupDlg::~COstrinSetupDlg()
@@ -98,6 +107,9 @@ BOOL COstrinSetupDlg::OnInitDialog()
 {
     CDialogEx::OnInitDialog();
 
+    // Loaded with the window, not with the object: an icon needs the
+    // desktop, which the payload's unpacking does not wait for.
+    m_hIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
@@ -107,12 +119,6 @@ BOOL COstrinSetupDlg::OnInitDialog()
     m_title.SetText("欢迎使用安装向导");
 
     SetText(kProductName);
-
-    const std::string temp = GetTempFolder();
-    m_strSetupIndexPath = temp + "setupdir.qvai";
-    m_strSetupDataPath = temp + "setupdir.qvas";
-    m_strSystemIndexPath = temp + "windir.qvai";
-    m_strSystemDataPath = temp + "windir.qvas";
 
     ::SetDlgItemTextA(m_hWnd, IDC_WELCOME, kWelcomeText);
 
@@ -242,7 +248,8 @@ void COstrinSetupDlg::StartWorker()
     m_installRequest.reporter = this;
     m_installRequest.control = this;
     m_installRequest.silent = m_bSilent;
-    m_installRequest.payload = {m_strSetupIndexPath, m_strSetupDataPath, m_strSystemIndexPath, m_strSystemDataPath};
+    m_installRequest.payload = PayloadPathsOfWindow();
+    m_installRequest.unpacking = &m_payloadUnpacking;
     m_hWorker.Reset(::CreateThread(nullptr, 0, &InstallWorker, &m_installRequest, 0, nullptr));
 }
 

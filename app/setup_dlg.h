@@ -5,6 +5,7 @@
 #pragma once
 
 #include "install/install_context.h"
+#include "install/payload_resources.h"
 #include "win/dialog.h"
 #include "win/handle.h"
 
@@ -45,6 +46,11 @@ public:
     // The finish actions: start the client and the reader server, end the loop.
     void RunFinishActions();
 
+    // Starts unpacking the payload's data files into their temporary paths
+    // before the window is made, for a run that starts installing at once;
+    // the installation's payload step then finds them under way.
+    void StartPayloadUnpacking() { m_payloadUnpacking.StartDataFiles(PayloadPathsOfWindow()); }
+
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange() override;
@@ -66,8 +72,9 @@ private:
     void AddTrayIcon();
     void ShowTrayBalloon(const char* text, UINT timeout);
     void RemoveTrayIcon();
+    PayloadPaths PayloadPathsOfWindow() const;
 
-    HICON m_hIcon;
+    HICON m_hIcon = nullptr;
     std::atomic<int> m_nState{Ready};
     KernelHandle m_hWorker;
     CStatic m_title;
@@ -87,5 +94,6 @@ private:
 
     // What the worker is started with; lives as long as the window.
     InstallRequest m_installRequest;
+    PayloadUnpacking m_payloadUnpacking;
     GdiObject m_titleFont;
 };

@@ -12,6 +12,8 @@
 #include "payload/container.h"
 #include "sysint/status_line.h"
 
+class PayloadUnpacking;
+
 // The four temporary payload files, in the temporary folder.
 struct PayloadPaths {
     std::string setupIndex;  // "setupdir.qvai"
@@ -54,6 +56,9 @@ struct InstallRequest {
     InstallRunControl* control = nullptr;
     bool silent = false;
     PayloadPaths payload;
+    // The payload files' unpacking, when the window has one (it may have
+    // started it already); without one the worker makes its own.
+    PayloadUnpacking* unpacking = nullptr;
 };
 
 // The state of one installation, owned by the worker for the whole run.
@@ -67,6 +72,7 @@ struct InstallContext {
     InstallRunControl& control;
     bool silent;
     PayloadPaths payload;
+    PayloadUnpacking* unpacking = nullptr;  // as in InstallRequest
     // Program Files + "\TolvaneKelm\", and the system folder + "\".
     std::string installFolder;
     std::string systemFolder;

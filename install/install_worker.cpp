@@ -40,44 +40,6 @@ namespace {
 // The browsers that should be closed before installing, asked in this order.
 constexpr const char* BrowserImageNames[] = {"iexplore.exe", "360se.exe", "theworld.exe"};
 
-// The four temporary payload files as the installer made them: each created
-// anew and held open from its unpacking to the end of the extraction, so
-// that no other program can change, replace or delete it meanwhile. Closing
-// one removes it (so does the end of the program).
-struct HeldPayloadFiles {
-    File setupIndex;
-    File setupData;
-    File systemIndex;
-    File systemData;
-
-    void Close()
-    {
-        setupIndex.Close();
-        setupData.Close();
-        systemIndex.Close();
-        systemData.Close();
-    }
-};
-
-// The payload resources: the code shown when one is damaged, its id, the
-// temporary file it is unpacked into, the handle that holds that file, and
-// whether it is unpacked on a thread of its own (the data files, which
-// only the extraction needs) or at once (the indexes, which the steps
-// before it need).
-struct PayloadResource {
-    int code;
-    int resourceId;
-    std::string PayloadPaths::*targetPath;
-    File HeldPayloadFiles::*held;
-    bool inBackground;
-};
-
-constexpr PayloadResource PayloadResources[] = {
-    {0, IDR_QVA_SETUP_INDEX, &PayloadPaths::setupIndex, &HeldPayloadFiles::setupIndex, false},
-    {1, IDR_QVA_SETUP_DATA, &PayloadPaths::setupData, &HeldPayloadFiles::setupData, true},
-    {2, IDR_QVA_SYSTEM_INDEX, &PayloadPaths::systemIndex, &HeldPayloadFiles::systemIndex, false},
-    {3, IDR_QVA_SYSTEM_DATA, &PayloadPaths::systemData, &HeldPayloadFiles::systemData, true},
-};
 
 constexpr int kSetupIndexDamaged = 4;
 constexpr int kSystemIndexDamaged = 5;
@@ -202,27 +164,20 @@ void RunInstallation(InstallContext& context)
 
     // The payload resources into the temporary folder, each into a file
     // made anew and held until the extraction is done. The data files are
-    // unpacked on a thread of their own while the steps up to the
-    // extraction mostly wait for other programs; a damaged one is reported
-    // when the extraction needs it.
+    // unpacked on a thread of their own (started here, or at start-up when
+    // the run is unattended) while the steps up to the extraction mostly
+    // wait for other programs; a damaged one is reported when the
+    // extraction needs it.
     LogStep(3, "payload resources");
-    HeldPayloadFiles held;
-    InstallerPayloadReporter payloadReporter;
-    BackgroundUnpacking dataUnpacking;
+    PayloadUnpacking ownUnpacking;
+    PayloadUnpacking& payload = context.unpacking ? *context.unpacking : ownUnpacking;
+    payload.StartDataFiles(context.payload);
     std::vector<const PayloadResource*> inBackground;
-    {
-        std::vector<BackgroundUnpacking::Resource> resources;
-        for (const PayloadResource& row : PayloadResources) {
-            if (row.inBackground) {
-                inBackground.push_back(&row);
-                resources.push_back({row.resourceId, context.payload.*row.targetPath, &(held.*row.held)});
-            }
-        }
-        dataUnpacking.Start(resources, payloadReporter);
-    }
     for (const PayloadResource& row : PayloadResources) {
-        if (!row.inBackground &&
-            !UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, held.*row.held, payloadReporter))
+        if (row.inBackground)
+            inBackground.push_back(&row);
+        else if (!UnpackPayloadResource(row.resourceId, context.payload.*row.targetPath, payload.held.*row.held,
+                                        payload.reporter))
             ShowCorruption(context, row.code);
     }
 
@@ -232,14 +187,14 @@ void RunInstallation(InstallContext& context)
     // Read through the handles made at unpacking, never by name again: a
     // link at the temporary folder, or another TEMP, cannot put other bytes
     // under those names.
-    if (!held.setupIndex.IsOpen() ||
-        !LoadContainerIndex(context.payload.setupIndex, context.setupIndex, &held.setupIndex))
+    if (!payload.held.setupIndex.IsOpen() ||
+        !LoadContainerIndex(context.payload.setupIndex, context.setupIndex, &payload.held.setupIndex))
         ShowCorruption(context, kSetupIndexDamaged);
-    if (!held.systemIndex.IsOpen() ||
-        !LoadContainerIndex(context.payload.systemIndex, context.systemIndex, &held.systemIndex))
+    if (!payload.held.systemIndex.IsOpen() ||
+        !LoadContainerIndex(context.payload.systemIndex, context.systemIndex, &payload.held.systemIndex))
         ShowCorruption(context, kSystemIndexDamaged);
-    const PinnedFiles heldData = {{context.payload.setupData, &held.setupData},
-                                  {context.payload.systemData, &held.systemData}};
+    const PinnedFiles heldData = {{context.payload.setupData, &payload.held.setupData},
+                                  {context.payload.systemData, &payload.held.systemData}};
 
     LogStep(5, "status: closing programs");
     reporter.SetStatus("自动关闭进程");
@@ -303,20 +258,20 @@ void RunInstallation(InstallContext& context)
     // the unpacking down.) Only the data files made and held here are read
     // ahead: nobody else can change them before the extraction.
     EntryVerifier verifier;
-    verifier.Start(context.setupIndex, context.systemIndex, &heldData, &dataUnpacking);
+    verifier.Start(context.setupIndex, context.systemIndex, &heldData, &payload.data);
     {
-        ExtractionBesideUnpacking extraction(context, dataUnpacking, inBackground);
+        ExtractionBesideUnpacking extraction(context, payload.data, inBackground);
         context.failedEntries = ExtractContainers(context.installFolder, context.systemFolder, extraction,
                                                   context.setupIndex, context.systemIndex, &verifier, &heldData);
         {
             ScanTime time("wait for the rest of the payload data files");
-            dataUnpacking.Finish();
+            payload.data.Finish();
         }
         extraction.ReportDamagedDataFiles();
     }
     // The temporary payload files are not needed any more: closing removes them.
     verifier.Stop();
-    held.Close();
+    payload.held.Close();
 
     LogStep(17, "configuration files");
     CopyConfigFiles(context.installFolder);
@@ -408,6 +363,7 @@ DWORD WINAPI InstallWorker(LPVOID parameter)
 {
     const InstallRequest& request = *static_cast<const InstallRequest*>(parameter);
     InstallContext context(*request.reporter, *request.control, request.silent, request.payload);
+    context.unpacking = request.unpacking;
     RunInstallation(context);
     // The indexes go with the context.
     return 0;

@@ -237,6 +237,20 @@ bool BackgroundUnpacking::WaitForData(const std::string& dataFile, int64_t end) 
     return true;
 }
 
+void PayloadUnpacking::StartDataFiles(const PayloadPaths& paths)
+{
+    if (started_)
+        return;
+    started_ = true;
+    std::vector<BackgroundUnpacking::Resource> resources;
+    for (const PayloadResource& row : PayloadResources) {
+        if (row.inBackground)
+            resources.push_back({row.resourceId, paths.*row.targetPath, &(held.*row.held)});
+    }
+    LogLine("payload data files: unpacking started");
+    data.Start(resources, reporter);
+}
+
 std::string CorruptionMessage(int code)
 {
     char text[128];

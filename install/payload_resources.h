@@ -8,9 +8,12 @@
 #include <thread>
 #include <vector>
 
+#include "install/extraction_callbacks.h"
+#include "install/install_context.h"
 #include "payload/entry_verifier.h"
+#include "payload/fileio.h"
+#include "res/resource.h"
 
-class File;
 class PayloadReporter;
 class UnpackProgress;
 
@@ -75,6 +78,65 @@ private:
     mutable std::mutex lock_;
     mutable std::condition_variable changed_;
     std::thread thread_;
+};
+
+// The four temporary payload files as the installer made them: each created
+// anew and held open from its unpacking to the end of the extraction, so
+// that no other program can change, replace or delete it meanwhile. Closing
+// one removes it (so does the end of the program).
+struct HeldPayloadFiles {
+    File setupIndex;
+    File setupData;
+    File systemIndex;
+    File systemData;
+
+    void Close()
+    {
+        setupIndex.Close();
+        setupData.Close();
+        systemIndex.Close();
+        systemData.Close();
+    }
+};
+
+// The payload resources: the code shown when one is damaged, its id, the
+// temporary file it is unpacked into, the handle that holds that file, and
+// whether it is unpacked on a thread of its own (the data files, which
+// only the extraction needs) or at once (the indexes, which the steps
+// before it need).
+struct PayloadResource {
+    int code;
+    int resourceId;
+    std::string PayloadPaths::*targetPath;
+    File HeldPayloadFiles::*held;
+    bool inBackground;
+};
+
+inline constexpr PayloadResource PayloadResources[] = {
+    {0, IDR_QVA_SETUP_INDEX, &PayloadPaths::setupIndex, &HeldPayloadFiles::setupIndex, false},
+    {1, IDR_QVA_SETUP_DATA, &PayloadPaths::setupData, &HeldPayloadFiles::setupData, true},
+    {2, IDR_QVA_SYSTEM_INDEX, &PayloadPaths::systemIndex, &HeldPayloadFiles::systemIndex, false},
+    {3, IDR_QVA_SYSTEM_DATA, &PayloadPaths::systemData, &HeldPayloadFiles::systemData, true},
+};
+
+// The payload files and the data files' unpacking, for one run. The
+// installation's payload step starts the unpacking; when the run is
+// unattended (it starts installing at once) the start-up starts it before
+// the setup window is made, so that the decoding goes on while the window
+// and the first steps get ready, and the step finds it started.
+class PayloadUnpacking {
+public:
+    // Makes and holds the two data files of paths and starts unpacking the
+    // data resources into them. Only the first call does anything.
+    void StartDataFiles(const PayloadPaths& paths);
+
+    HeldPayloadFiles held;
+    InstallerPayloadReporter reporter;
+    // Last, so that it goes first: its thread writes held and tells reporter.
+    BackgroundUnpacking data;
+
+private:
+    bool started_ = false;
 };
 
 // "安装程序被损坏,请重新下载!\nCode=<code>".

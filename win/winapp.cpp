@@ -2,6 +2,8 @@
 
 #include "win/path.h"
 
+#include <commctrl.h>
+
 BOOL CWinApp::InitInstance()
 {
     if (m_dwRestartManagerSupportFlags & AFX_RESTART_MANAGER_SUPPORT_RESTART)
@@ -27,6 +29,25 @@ const char* CommandLineTail(const char* full)
     while (*p && *p <= ' ')
         ++p;
     return reinterpret_cast<const char*>(p);
+}
+
+bool InitCommonControlsNow(DWORD classes)
+{
+    // Found through the manifest's activation context, never along a search
+    // path that a downloads folder could be on.
+    HMODULE library = ::LoadLibraryA("comctl32.dll");
+    if (!library)
+        return false;
+    using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto init = reinterpret_cast<InitCommonControlsExFn>(
+        reinterpret_cast<void*>(::GetProcAddress(library, "InitCommonControlsEx")));
+    if (!init)
+        return false;
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = classes;
+    // The library stays loaded: the window's controls come from it.
+    return init(&controls) != FALSE;
 }
 
 std::string ProgramFile()

@@ -34,6 +34,14 @@ public:
 // the program's path (quoted or not) and without the blanks after it.
 const char* CommandLineTail(const char* fullCommandLine);
 
+// InitCommonControlsEx with the given classes, from the common controls
+// library loaded now rather than with the program: its start-up waits for
+// the desktop (under Wine, for the desktop process to start), and what the
+// program does before its first window needs neither. The library comes as
+// the program's manifest names it (version 6). False when it cannot be
+// loaded or refuses.
+bool InitCommonControlsNow(DWORD classes);
+
 // The full path of the program's own file; empty when it cannot be had.
 std::string ProgramFile();
 

@@ -84,6 +84,9 @@ TEST_F(Interactive, CancelBeforeInstallAsksNoKeepsYesEnds)
     HWND window = StartWindowed();
     ASSERT_NE(nullptr, window);
     ASSERT_EQ("", setup::WaitForState(installer, window, State::Ready, kStateTimeout));
+    // Before the user says Install, nothing of the payload is unpacked.
+    for (const wchar_t* name : setup::kPayloadFiles)
+        EXPECT_FALSE(setup::FileExists(setup::TempFolder() + name)) << ui::Utf8(name);
 
     CancelWithAnswer(window, IDNO);
     EXPECT_TRUE(installer.Running());
