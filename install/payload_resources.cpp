@@ -17,6 +17,9 @@ namespace {
 // about two windows of them are ever in memory.
 constexpr size_t kResourceWindow = 64 * 1024;
 
+// How far beyond the bytes it needs a waiting reader of a data file waits.
+constexpr int64_t kWakeStretch = 4 * 1024 * 1024;
+
 // How many of a resource's first bytes must be the same in the program file
 // as in the image before the file is read in the image's place.
 constexpr size_t kCompareLength = 32;
@@ -228,8 +231,13 @@ bool BackgroundUnpacking::WaitForData(const std::string& dataFile, int64_t end) 
             continue;
         std::unique_lock<std::mutex> guard(lock_);
         const State& state = states_[i];
-        while (!state.done && state.written < end) {
-            state.wakeAt = std::min(state.wakeAt, end);
+        // A reader that has to wait is woken once a good stretch beyond its
+        // bytes is there, or the file is complete: one wake-up then serves
+        // many small entries, and each wake-up takes the decoder's
+        // processor from it for a moment.
+        const int64_t wakeAt = state.written >= end ? end : end + kWakeStretch;
+        while (!state.done && state.written < wakeAt) {
+            state.wakeAt = std::min(state.wakeAt, wakeAt);
             changed_.wait(guard);
         }
         return !state.done || state.unpacked;
