@@ -240,7 +240,7 @@ def check_installed(prefix, arch, payload, who):
 
 PHASES = (  # (title, the log line that starts it, the one that ends it)
     ("Wine start-up and process end", None, "TolvaneSetup: command line"),
-    ("browser check, indexes", "TolvaneSetup: command line", "step 3: "),
+    ("window, browser check, indexes", "TolvaneSetup: command line", "step 3: "),
     ("unpacking at the resources' step", "step 3: ", "step 4: "),
     ("stop list, sweeps, lock holders", "step 4: ", "step 11: "),
     ("cleanup of earlier installations", "step 11: ", "step 12: "),

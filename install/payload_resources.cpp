@@ -18,7 +18,7 @@ namespace {
 constexpr size_t kResourceWindow = 64 * 1024;
 
 // How far beyond the bytes it needs a waiting reader of a data file waits.
-constexpr int64_t kWakeStretch = 4 * 1024 * 1024;
+constexpr int64_t kWakeStretch = 1024 * 1024;
 
 // How many of a resource's first bytes must be the same in the program file
 // as in the image before the file is read in the image's place.
