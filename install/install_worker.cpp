@@ -18,7 +18,6 @@
 #include "install/product_entries.h"
 #include "install/reader_profile.h"
 #include "install/registration.h"
-#include "res/resource.h"
 #include "sysint/backup_installer.h"
 #include "sysint/config_files.h"
 #include "sysint/prerequisite.h"
@@ -39,7 +38,6 @@ namespace {
 
 // The browsers that should be closed before installing, asked in this order.
 constexpr const char* BrowserImageNames[] = {"iexplore.exe", "360se.exe", "theworld.exe"};
-
 
 constexpr int kSetupIndexDamaged = 4;
 constexpr int kSystemIndexDamaged = 5;
