@@ -24,6 +24,15 @@ constexpr int64_t kWakeStretch = 1024 * 1024;
 // as in the image before the file is read in the image's place.
 constexpr size_t kCompareLength = 32;
 
+// The program's own image as it is mapped, and its headers.
+const uint8_t* ImageBase() { return reinterpret_cast<const uint8_t*>(::GetModuleHandleA(nullptr)); }
+
+const IMAGE_NT_HEADERS& ImageHeaders()
+{
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(ImageBase());
+    return *reinterpret_cast<const IMAGE_NT_HEADERS*>(ImageBase() + dos->e_lfanew);
+}
+
 // Whether the image's sections are mapped from the program file page by
 // page, so that a page given back is read from the file again if it is
 // ever touched again. Wine maps a section that does not start on a page
@@ -31,12 +40,9 @@ constexpr size_t kCompareLength = 32;
 // memory, once reset, would be lost; such pages are left alone.
 bool SectionsMappedFromFile()
 {
-    const auto* base = reinterpret_cast<const uint8_t*>(::GetModuleHandleA(nullptr));
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     SYSTEM_INFO system{};
     ::GetSystemInfo(&system);
-    return system.dwPageSize != 0 && headers->OptionalHeader.FileAlignment % system.dwPageSize == 0;
+    return system.dwPageSize != 0 && ImageHeaders().OptionalHeader.FileAlignment % system.dwPageSize == 0;
 }
 
 // The bytes of a resource of the program's own image as it is mapped, read
@@ -100,12 +106,10 @@ private:
 // wholly within the bytes that a section takes from the file.
 bool FindFileOffset(const uint8_t* data, size_t size, uint64_t& offset)
 {
-    const auto* base = reinterpret_cast<const uint8_t*>(::GetModuleHandleA(nullptr));
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(headers);
-    const uintptr_t address = reinterpret_cast<uintptr_t>(data) - reinterpret_cast<uintptr_t>(base);
-    for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
+    const IMAGE_NT_HEADERS& headers = ImageHeaders();
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(&headers);
+    const uintptr_t address = reinterpret_cast<uintptr_t>(data) - reinterpret_cast<uintptr_t>(ImageBase());
+    for (WORD i = 0; i < headers.FileHeader.NumberOfSections; ++i, ++section) {
         const uintptr_t start = section->VirtualAddress;
         if (address < start || address - start > section->SizeOfRawData ||
             size > section->SizeOfRawData - (address - start))
@@ -166,8 +170,8 @@ public:
     Progress(BackgroundUnpacking& owner, size_t index) : owner_(owner), index_(index) {}
     void Written(uint64_t bytes) override
     {
-        // Waking a reader for bytes it does not wait for would only take the
-        // decoder's processor from it: readers are woken once their bytes are there.
+        // Waking a reader before what it waits for is there would only take
+        // the decoder's processor from it.
         std::lock_guard<std::mutex> guard(owner_.lock_);
         State& state = owner_.states_[index_];
         state.written = static_cast<int64_t>(bytes);
