@@ -75,13 +75,35 @@ private:
     bool replacesFile_ = false;
 #ifdef _WIN32
     HANDLE handle_ = INVALID_HANDLE_VALUE;
-    // Reads go to this position, each with its own offset, so that
-    // handles duplicated from one file object read independently.
+    // Reads and writes go to this position, each naming its offset, so
+    // that handles duplicated from one file object read independently.
     int64_t position_ = 0;
 #else
     int fd_ = -1;
     std::string removeOnClose_;
 #endif
+};
+
+// Memory that is written over and over while the installer starts programs
+// (the decoder's dictionary), taken as shared memory rather than private:
+// under Wine, starting a program forks the installer's process, and a fork
+// write-protects all of its private memory, so that a private block would
+// fault page after page after every program start. A fork leaves shared
+// memory writable. Zero-filled; released when it goes out of scope.
+class SharedBlock {
+public:
+    // Data() is null when size is 0 or the memory cannot be had.
+    explicit SharedBlock(size_t size);
+    ~SharedBlock();
+    SharedBlock(const SharedBlock&) = delete;
+    SharedBlock& operator=(const SharedBlock&) = delete;
+
+    uint8_t* Data() const { return data_; }
+    size_t Size() const { return data_ ? size_ : 0; }
+
+private:
+    uint8_t* data_ = nullptr;
+    size_t size_ = 0;
 };
 
 // One item of a folder listing.

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -223,3 +224,18 @@ bool MakeFolder(const std::string& path) { return mkdir(NativePath(path).c_str()
 bool RemoveFolder(const std::string& path) { return rmdir(NativePath(path).c_str()) == 0; }
 bool DeleteFilePath(const std::string& path) { return unlink(NativePath(path).c_str()) == 0; }
 bool ChangeFolder(const std::string& path) { return chdir(NativePath(path).c_str()) == 0; }
+
+SharedBlock::SharedBlock(size_t size) : size_(size)
+{
+    if (size == 0)
+        return;
+    void* memory = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (memory != MAP_FAILED)
+        data_ = static_cast<uint8_t*>(memory);
+}
+
+SharedBlock::~SharedBlock()
+{
+    if (data_)
+        munmap(data_, size_);
+}

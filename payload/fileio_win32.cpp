@@ -2,8 +2,18 @@
 
 #include "win/path.h"
 
+#include <winternl.h>
+
 #include <cstdio>
 #include <memory>
+
+// The system's own read and write (ntdll).
+extern "C" {
+NTSTATUS NTAPI NtReadFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apc, PVOID apcContext, PIO_STATUS_BLOCK io,
+                          PVOID buffer, ULONG length, PLARGE_INTEGER offset, PULONG key);
+NTSTATUS NTAPI NtWriteFile(HANDLE file, HANDLE event, PIO_APC_ROUTINE apc, PVOID apcContext, PIO_STATUS_BLOCK io,
+                           PVOID buffer, ULONG length, PLARGE_INTEGER offset, PULONG key);
+}
 
 File::~File() { Close(); }
 
@@ -166,7 +176,7 @@ bool File::ReopenRead(const File& held)
     if (held.handle_ == INVALID_HANDLE_VALUE)
         return false;
     // A second handle of the same file object: it cannot lead anywhere else.
-    // Reads name their offsets, so the two do not move each other.
+    // Every access names its offset, so the two do not move each other.
     HANDLE copy = INVALID_HANDLE_VALUE;
     if (!DuplicateHandle(GetCurrentProcess(), held.handle_, GetCurrentProcess(), &copy, GENERIC_READ, FALSE, 0))
         return false;
@@ -182,16 +192,35 @@ bool File::Truncate()
 
 bool File::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
+namespace {
+
+using FileAccess = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                    PLARGE_INTEGER, PULONG);
+
+// Reads or writes size bytes of file at offset and waits for it (the handle
+// is synchronous); how many were done, 0 on an error or at the end. This is
+// what ReadFile and WriteFile with an OVERLAPPED do, except that they also
+// pass the OVERLAPPED as the completion context, and under Wine every call
+// with one costs a round trip to its server to queue a completion that no
+// one waits for.
+ULONG AccessAt(FileAccess access, HANDLE file, int64_t offset, void* buffer, ULONG size)
+{
+    IO_STATUS_BLOCK io = {};
+    LARGE_INTEGER at;
+    at.QuadPart = offset;
+    const NTSTATUS status = access(file, nullptr, nullptr, nullptr, &io, buffer, size, &at, nullptr);
+    return status >= 0 ? static_cast<ULONG>(io.Information) : 0;
+}
+
+}  // namespace
+
 size_t File::Read(void* buffer, size_t size)
 {
     size_t done = 0;
     while (handle_ != INVALID_HANDLE_VALUE && done < size) {
         DWORD want = static_cast<DWORD>(size - done > 0x40000000u ? 0x40000000u : size - done);
-        DWORD got = 0;
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(static_cast<uint64_t>(position_) & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(position_) >> 32);
-        if (!ReadFile(handle_, static_cast<char*>(buffer) + done, want, &got, &at) || got == 0)
+        const ULONG got = AccessAt(NtReadFile, handle_, position_, static_cast<char*>(buffer) + done, want);
+        if (got == 0)
             break;
         done += got;
         position_ += got;
@@ -204,11 +233,9 @@ bool File::Write(const void* buffer, size_t size)
     size_t done = 0;
     while (handle_ != INVALID_HANDLE_VALUE && done < size) {
         DWORD want = static_cast<DWORD>(size - done > 0x40000000u ? 0x40000000u : size - done);
-        DWORD put = 0;
-        OVERLAPPED at = {};
-        at.Offset = static_cast<DWORD>(static_cast<uint64_t>(position_) & 0xFFFFFFFFu);
-        at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(position_) >> 32);
-        if (!WriteFile(handle_, static_cast<const char*>(buffer) + done, want, &put, &at) || put == 0)
+        const ULONG put =
+            AccessAt(NtWriteFile, handle_, position_, const_cast<char*>(static_cast<const char*>(buffer)) + done, want);
+        if (put == 0)
             return false;
         done += put;
         position_ += put;
@@ -329,3 +356,24 @@ bool MakeFolder(const std::string& path) { return CreateDirectoryA(path.c_str(),
 bool RemoveFolder(const std::string& path) { return RemoveDirectoryA(path.c_str()) != 0; }
 bool DeleteFilePath(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
 bool ChangeFolder(const std::string& path) { return SetCurrentDirectoryA(path.c_str()) != 0; }
+
+SharedBlock::SharedBlock(size_t size) : size_(size)
+{
+    if (size == 0)
+        return;
+    // A section of the paging file without a name: no other program can open
+    // it, and the view keeps it alive once its handle is closed.
+    const uint64_t size64 = size;
+    HANDLE section = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, static_cast<DWORD>(size64 >> 32),
+                                       static_cast<DWORD>(size64), nullptr);
+    if (!section)
+        return;
+    data_ = static_cast<uint8_t*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, size));
+    CloseHandle(section);
+}
+
+SharedBlock::~SharedBlock()
+{
+    if (data_)
+        UnmapViewOfFile(data_);
+}

@@ -14,11 +14,13 @@ void* LzmaAlloc(void*, size_t size) { return size ? std::malloc(size) : nullptr;
 void LzmaFree(void*, void* address) { std::free(address); }
 ISzAlloc lzmaAlloc = {LzmaAlloc, LzmaFree};
 
-// The LZMA decoder state with its dictionary, freed on every path.
+// The LZMA decoder state (its probabilities from the allocator above) and its
+// dictionary, a block of our own, freed on every path.
 struct Decoder {
     CLzmaDec state;
-    Decoder() { LzmaDec_Construct(&state); }
-    ~Decoder() { LzmaDec_Free(&state, &lzmaAlloc); }
+    SharedBlock dictionary;
+    explicit Decoder(size_t dictionarySize) : dictionary(dictionarySize) { LzmaDec_Construct(&state); }
+    ~Decoder() { LzmaDec_FreeProbs(&state, &lzmaAlloc); }
 };
 
 class MemorySource : public ByteSource {
@@ -96,9 +98,15 @@ SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint
         dictProps[3] = static_cast<uint8_t>(unpackSize >> 16);
         dictProps[4] = static_cast<uint8_t>(unpackSize >> 24);
     }
-    Decoder decoder;
+    CLzmaProps used;
+    RINOK(LzmaProps_Decode(&used, dictProps, LZMA_PROPS_SIZE));
+    Decoder decoder(used.dicSize);
     CLzmaDec& dec = decoder.state;
-    RINOK(LzmaDec_Allocate(&dec, dictProps, LZMA_PROPS_SIZE, &lzmaAlloc));
+    RINOK(LzmaDec_AllocateProbs(&dec, dictProps, LZMA_PROPS_SIZE, &lzmaAlloc));
+    if (!decoder.dictionary.Data())
+        return SZ_ERROR_MEM;
+    dec.dic = decoder.dictionary.Data();
+    dec.dicBufSize = used.dicSize;
     LzmaDec_Init(&dec);
 
     uint32_t remaining = unpackSize;
