@@ -194,10 +194,21 @@ void BackgroundUnpacking::Start(const std::vector<Resource>& resources, PayloadR
     reporter_ = &reporter;
     states_.assign(resources_.size(), State());
     thread_ = std::thread(&BackgroundUnpacking::Run, this);
+    // A new thread first tells every loaded library that it starts, under
+    // the loader's lock; what the caller does next (loading the common
+    // controls, whose start waits for the desktop) may hold that lock for
+    // long. So the caller goes on only once the thread is under way.
+    std::unique_lock<std::mutex> guard(lock_);
+    changed_.wait(guard, [this] { return running_; });
 }
 
 void BackgroundUnpacking::Run()
 {
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        running_ = true;
+        changed_.notify_all();
+    }
     LARGE_INTEGER frequency, start, end;
     ::QueryPerformanceFrequency(&frequency);
     for (size_t i = 0; i < resources_.size(); ++i) {

@@ -75,6 +75,7 @@ private:
     std::vector<Resource> resources_;
     PayloadReporter* reporter_ = nullptr;
     std::vector<State> states_;
+    bool running_ = false;  // the thread has started its work
     mutable std::mutex lock_;
     mutable std::condition_variable changed_;
     std::thread thread_;
