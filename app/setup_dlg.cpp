@@ -145,13 +145,17 @@ void COstrinSetupDlg::SetProgress(int n)
 {
     // The extraction reports after every file: from the worker, range and
     // position go to the window's thread in one message, which sets both
-    // there and returns when they are set.
+    // there and returns when they are set. The bar moves in whole steps, far
+    // fewer than the files: a position that it shows already is not sent
+    // again, as each message is a round trip to the window's thread.
     if (::GetWindowThreadProcessId(m_hWnd, nullptr) != ::GetCurrentThreadId()) {
-        ::SendMessageA(m_hWnd, WM_SETPROGRESS, static_cast<WPARAM>(n), 0);
+        if (m_shownProgress.load() != n)
+            ::SendMessageA(m_hWnd, WM_SETPROGRESS, static_cast<WPARAM>(n), 0);
         return;
     }
     m_progress.SetRange(0, 100);
     m_progress.SetPos(n);
+    m_shownProgress.store(n);
 }
 
 void COstrinSetupDlg::ShowSetupWindow(bool show)

@@ -79,6 +79,8 @@ private:
     KernelHandle m_hWorker;
     CStatic m_title;
     CProgressCtrl m_progress;
+    // The bar's position as last set on the window's thread (-1: none yet).
+    std::atomic<int> m_shownProgress{-1};
     std::string m_strSetupIndexPath;
     std::string m_strSetupDataPath;
     std::string m_strSystemIndexPath;

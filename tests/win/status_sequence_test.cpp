@@ -44,9 +44,13 @@ constexpr size_t kSampleEntries = 65 + 6;
 std::vector<std::string> ExpectedEvents()
 {
     std::vector<std::string> events = {"status 自动关闭进程", "status 检查安装环境", "status 正在解压文件"};
-    // One position per entry of both containers, rounded down.
-    for (size_t done = 1; done <= kSampleEntries; ++done)
-        events.push_back("progress " + std::to_string(50 * done / kSampleEntries));
+    // The position after each entry of both containers, rounded down; one
+    // that the bar shows already is not sent again.
+    for (size_t done = 1; done <= kSampleEntries; ++done) {
+        const std::string position = "progress " + std::to_string(50 * done / kSampleEntries);
+        if (events.back() != position)
+            events.push_back(position);
+    }
     for (const char* later :
          {"status 设置环境变量", "progress 20", "status 安装运行库", "progress 25", "status 安装.NET环境", "progress 30",
           "progress 40", "status 写入注册表", "status 注册控件", "progress 50", "status 安装虚拟打印"})
