@@ -141,27 +141,39 @@ bool OpenResourceInFile(const std::string& programFile, const uint8_t* data, siz
 
 }  // namespace
 
-bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held, PayloadReporter& reporter,
-                           UnpackProgress* progress, const std::string& programFile)
+LockedResource LockPayloadResource(int resourceId)
 {
+    LockedResource resource;
     HRSRC info = ::FindResourceA(nullptr, MAKEINTRESOURCEA(resourceId), "qva");
     if (!info)
-        return false;
-    DWORD size = ::SizeofResource(nullptr, info);
+        return resource;
+    const DWORD size = ::SizeofResource(nullptr, info);
     HGLOBAL loaded = ::LoadResource(nullptr, info);
     if (!loaded)
-        return false;
-    const auto* bytes = static_cast<const uint8_t*>(::LockResource(loaded));
-    if (!bytes)
+        return resource;
+    resource.bytes = static_cast<const uint8_t*>(::LockResource(loaded));
+    resource.size = resource.bytes ? size : 0;
+    return resource;
+}
+
+bool UnpackLockedResource(const LockedResource& resource, const std::string& targetPath, File& held,
+                          PayloadReporter& reporter, UnpackProgress* progress, const std::string& programFile)
+{
+    if (!resource.bytes)
         return false;
     held.CreateExclusive(targetPath);
     File file;
-    if (OpenResourceInFile(programFile.empty() ? ProgramFile() : programFile, bytes, size, file)) {
-        FileSource source(file, size, kResourceWindow);
+    if (OpenResourceInFile(programFile, resource.bytes, resource.size, file)) {
+        FileSource source(file, resource.size, kResourceWindow);
         return UnpackSourceInto(source, held, targetPath, reporter, progress);
     }
-    ResourceBytes source(bytes, size);
+    ResourceBytes source(resource.bytes, resource.size);
     return UnpackSourceInto(source, held, targetPath, reporter, progress);
+}
+
+bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held, PayloadReporter& reporter)
+{
+    return UnpackLockedResource(LockPayloadResource(resourceId), targetPath, held, reporter, nullptr, ProgramFile());
 }
 
 // Tells the waiting readers how far one file is written.
@@ -188,16 +200,14 @@ private:
 
 BackgroundUnpacking::~BackgroundUnpacking() { Finish(); }
 
-void BackgroundUnpacking::Start(const std::vector<Resource>& resources, PayloadReporter& reporter)
+void BackgroundUnpacking::Start(const std::vector<Resource>& resources, const std::string& programFile,
+                                PayloadReporter& reporter)
 {
     resources_ = resources;
+    programFile_ = programFile;
     reporter_ = &reporter;
     states_.assign(resources_.size(), State());
     thread_ = std::thread(&BackgroundUnpacking::Run, this);
-    // A new thread first tells every loaded library that it starts, under
-    // the loader's lock; what the caller does next (loading the common
-    // controls, whose start waits for the desktop) may hold that lock for
-    // long. So the caller goes on only once the thread is under way.
     std::unique_lock<std::mutex> guard(lock_);
     changed_.wait(guard, [this] { return running_; });
 }
@@ -214,9 +224,8 @@ void BackgroundUnpacking::Run()
     for (size_t i = 0; i < resources_.size(); ++i) {
         Progress progress(*this, i);
         ::QueryPerformanceCounter(&start);
-        const bool unpacked =
-            UnpackPayloadResource(resources_[i].resourceId, resources_[i].targetPath, *resources_[i].held,
-                                  *reporter_, &progress);
+        const bool unpacked = UnpackLockedResource(resources_[i].locked, resources_[i].targetPath,
+                                                   *resources_[i].held, *reporter_, &progress, programFile_);
         ::QueryPerformanceCounter(&end);
         LogLine("payload resource %d %s in %.3f s, beside the installation", resources_[i].resourceId,
                 unpacked ? "unpacked" : "failed", static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart);
@@ -268,10 +277,11 @@ void PayloadUnpacking::StartDataFiles(const PayloadPaths& paths)
     std::vector<BackgroundUnpacking::Resource> resources;
     for (const PayloadResource& row : PayloadResources) {
         if (row.inBackground)
-            resources.push_back({row.resourceId, paths.*row.targetPath, &(held.*row.held)});
+            resources.push_back(
+                {row.resourceId, LockPayloadResource(row.resourceId), paths.*row.targetPath, &(held.*row.held)});
     }
     LogLine("payload data files: unpacking started");
-    data.Start(resources, reporter);
+    data.Start(resources, ProgramFile(), reporter);
 }
 
 std::string CorruptionMessage(int code)

@@ -17,17 +17,31 @@
 class PayloadReporter;
 class UnpackProgress;
 
+// A payload resource of the program's own image, found, loaded and locked;
+// bytes is null when any of these failed.
+struct LockedResource {
+    const uint8_t* bytes = nullptr;
+    size_t size = 0;
+};
+
 // Finds resource id of type "qva" in the program's own module, loads and
-// locks it, creates targetPath anew into held (File::CreateExclusive) and
-// unpacks it there; held stays open. False when any of these fails; the
-// unpacking's diagnostics go to reporter. progress (when given) is told how
-// far held holds its bytes. The compressed bytes are read through
-// programFile (the program's own file when empty) a window at a time, so
-// that they do not come into the working set; where that file cannot be
+// locks it. The lookups take the loader's lock.
+LockedResource LockPayloadResource(int resourceId);
+
+// Creates targetPath anew into held (File::CreateExclusive) and unpacks
+// resource there; held stays open. False when the resource was not found or
+// any of these fails; the unpacking's diagnostics go to reporter. progress
+// (when given) is told how far held holds its bytes. The compressed bytes
+// are read through programFile (the program's own file) a window at a time,
+// so that they do not come into the working set; where that file cannot be
 // read, or its bytes at the resource's place are not the image's, they are
 // read from the image, and its pages are given back behind the decoder.
-bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held, PayloadReporter& reporter,
-                           UnpackProgress* progress = nullptr, const std::string& programFile = std::string());
+// Takes no lock of the loader's.
+bool UnpackLockedResource(const LockedResource& resource, const std::string& targetPath, File& held,
+                          PayloadReporter& reporter, UnpackProgress* progress, const std::string& programFile);
+
+// Both of the above, with the program's own file.
+bool UnpackPayloadResource(int resourceId, const std::string& targetPath, File& held, PayloadReporter& reporter);
 
 // Payload resources unpacked on a thread of their own, one after another,
 // while the installation goes on. Each file is made and held as
@@ -37,6 +51,7 @@ class BackgroundUnpacking : public DataFileGate {
 public:
     struct Resource {
         int resourceId;
+        LockedResource locked;
         std::string targetPath;
         File* held;  // must outlive the unpacking
     };
@@ -48,8 +63,14 @@ public:
     BackgroundUnpacking& operator=(const BackgroundUnpacking&) = delete;
 
     // Starts unpacking the resources, in this order, with reporter (which
-    // must outlive the unpacking) told of their diagnostics. Called once.
-    void Start(const std::vector<Resource>& resources, PayloadReporter& reporter);
+    // must outlive the unpacking) told of their diagnostics, reading them
+    // through programFile (see UnpackLockedResource). Called once. The
+    // start-up may hold the loader's lock for long next (loading the common
+    // controls, whose start waits for the desktop): the caller finds and
+    // locks the resources, and goes on once the thread is under way (a new
+    // thread tells the loaded libraries that it starts, under that lock),
+    // so that the thread never waits for it.
+    void Start(const std::vector<Resource>& resources, const std::string& programFile, PayloadReporter& reporter);
     // Waits until every resource is done.
     void Finish();
     // After Finish: whether resources[i] was unpacked in full.
@@ -73,9 +94,10 @@ private:
     void Run();
 
     std::vector<Resource> resources_;
+    std::string programFile_;
     PayloadReporter* reporter_ = nullptr;
     std::vector<State> states_;
-    bool running_ = false;  // the thread has started its work
+    bool running_ = false;  // the thread has started
     mutable std::mutex lock_;
     mutable std::condition_variable changed_;
     std::thread thread_;

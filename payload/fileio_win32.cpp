@@ -45,13 +45,18 @@ namespace {
 using SetFileInformationByHandleFn = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
 
 // Windows Vista on; looked up so that the program still starts before it.
-SetFileInformationByHandleFn FindSetFileInformationByHandle()
+// Once, when the program starts: a lookup takes the loader's lock, which
+// another thread may hold for long (loading a library whose start waits),
+// and the files are made on threads that should not wait for it.
+SetFileInformationByHandleFn LookUpSetFileInformationByHandle()
 {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     return kernel ? reinterpret_cast<SetFileInformationByHandleFn>(
                         reinterpret_cast<void*>(GetProcAddress(kernel, "SetFileInformationByHandle")))
                   : nullptr;
 }
+
+const SetFileInformationByHandleFn kSetFileInformationByHandle = LookUpSetFileInformationByHandle();
 
 // Others may read the file; writing, renaming and deleting need sharing that
 // is not given. CREATE_NEW never opens what is there, nor follows a link.
@@ -83,7 +88,7 @@ bool RenameOver(HANDLE file, const std::string& path, SetFileInformationByHandle
 bool File::CreateExclusive(const std::string& path)
 {
     Close();
-    SetFileInformationByHandleFn setInformation = FindSetFileInformationByHandle();
+    SetFileInformationByHandleFn setInformation = kSetFileInformationByHandle;
     if (!setInformation) {
         // Before Vista: DeleteFileA removes a link itself, not what it points to.
         DeleteFileA(path.c_str());
@@ -139,7 +144,7 @@ bool File::CreateReplacement(const std::string& targetPath)
         return false;
     // Marked for deletion from the start: a run that ends on the way, even
     // killed, leaves nothing behind.
-    if (SetFileInformationByHandleFn setInformation = FindSetFileInformationByHandle())
+    if (SetFileInformationByHandleFn setInformation = kSetFileInformationByHandle)
         SetDeleteOnClose(handle_, true, setInformation);
     return true;
 }
@@ -151,7 +156,7 @@ bool File::CommitReplacement(const std::string& targetPath)
     const std::string partial = ReplacementPathOf(targetPath);
     bool moved = false;
     if (!replacesFile_ || FlushFileBuffers(handle_)) {
-        if (SetFileInformationByHandleFn setInformation = FindSetFileInformationByHandle()) {
+        if (SetFileInformationByHandleFn setInformation = kSetFileInformationByHandle) {
             moved = SetDeleteOnClose(handle_, false, setInformation) && RenameOver(handle_, targetPath, setInformation);
             if (!moved)
                 SetDeleteOnClose(handle_, true, setInformation);

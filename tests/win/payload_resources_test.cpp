@@ -78,7 +78,7 @@ TEST(PayloadResources, ReadsThroughTheProgramFileOnlyWhereItStartsAsTheImage)
         QuietReporter quiet;
         File held;
         const std::string target = TempPath("qva-through-copy.bin");
-        const bool done = UnpackPayloadResource(129, target, held, quiet, nullptr, copyPath);
+        const bool done = UnpackLockedResource(LockPayloadResource(129), target, held, quiet, nullptr, copyPath);
         unpacked = done ? ReadAll(target) : std::string("<failed>");
         ::DeleteFileA(copyPath.c_str());
         return done;
@@ -92,7 +92,8 @@ TEST(PayloadResources, ReadsThroughTheProgramFileOnlyWhereItStartsAsTheImage)
     QuietReporter quiet;
     File held;
     const std::string target = TempPath("qva-no-file.bin");
-    EXPECT_TRUE(UnpackPayloadResource(129, target, held, quiet, nullptr, TempPath("no-such-program.exe")));
+    EXPECT_TRUE(UnpackLockedResource(LockPayloadResource(129), target, held, quiet, nullptr,
+                                     TempPath("no-such-program.exe")));
     EXPECT_EQ(ReadAll(target), expected);
 }
 
