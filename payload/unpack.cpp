@@ -106,7 +106,7 @@ SRes DecodeStream(ByteSource& source, const uint8_t props[LZMA_PROPS_SIZE], uint
     if (!decoder.dictionary.Data())
         return SZ_ERROR_MEM;
     dec.dic = decoder.dictionary.Data();
-    dec.dicBufSize = used.dicSize;
+    dec.dicBufSize = decoder.dictionary.Size();
     LzmaDec_Init(&dec);
 
     uint32_t remaining = unpackSize;
