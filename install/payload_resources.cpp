@@ -38,22 +38,25 @@ const IMAGE_NT_HEADERS& ImageHeaders()
 // ever touched again. Wine maps a section that does not start on a page
 // boundary of the file into memory of its own instead, and a page of that
 // memory, once reset, would be lost; such pages are left alone.
-bool SectionsMappedFromFile()
+bool SectionsMappedFromFile(size_t pageSize)
+{
+    return ImageHeaders().OptionalHeader.FileAlignment % pageSize == 0;
+}
+
+size_t PageSize()
 {
     SYSTEM_INFO system{};
     ::GetSystemInfo(&system);
-    return system.dwPageSize != 0 && ImageHeaders().OptionalHeader.FileAlignment % system.dwPageSize == 0;
+    return system.dwPageSize ? system.dwPageSize : 4096;
 }
 
 // The bytes of a resource of the program's own image as it is mapped, read
 // front to back: where the program file cannot be read (below).
 class ResourceBytes : public ByteSource {
 public:
-    ResourceBytes(const uint8_t* data, size_t size) : data_(data), size_(size), reset_(SectionsMappedFromFile())
+    ResourceBytes(const uint8_t* data, size_t size)
+        : data_(data), size_(size), page_(PageSize()), reset_(SectionsMappedFromFile(page_))
     {
-        SYSTEM_INFO system{};
-        ::GetSystemInfo(&system);
-        page_ = system.dwPageSize ? system.dwPageSize : 4096;
     }
     ~ResourceBytes() override { GiveBack(); }
     ResourceBytes(const ResourceBytes&) = delete;
