@@ -16,7 +16,18 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <string>
+#include <vector>
+
 namespace {
+
+std::vector<std::string> ImageNames(const ImageNameRow* rows, size_t count)
+{
+    std::vector<std::string> names;
+    for (size_t i = 0; i < count; ++i)
+        names.push_back(rows[i].imageName);
+    return names;
+}
 
 void RemoveProgramGroup()
 {
@@ -52,10 +63,8 @@ void UnregisterControls(const std::string& installFolder, const std::string& sys
 void CleanupEarlierInstallation()
 {
     // Names in both lists are stopped twice.
-    for (size_t i = 0; i < FirstTerminationListSize; ++i)
-        KillProcessByName(FirstTerminationList[i].imageName);
-    for (size_t i = 0; i < SecondTerminationListSize; ++i)
-        KillProcessByName(SecondTerminationList[i].imageName);
+    KillProcessesByName(ImageNames(FirstTerminationList, FirstTerminationListSize));
+    KillProcessesByName(ImageNames(SecondTerminationList, SecondTerminationListSize));
 
     DeleteNewsHistory();
 

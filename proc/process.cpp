@@ -58,38 +58,73 @@ bool IsProcessRunning(const std::string& imageName)
     return found;
 }
 
+namespace {
+
+// Terminates the process of a snapshot when its program has the image name.
+void StopIfNamed(const ProcessEntry& entry, const std::string& imageName)
+{
+    // A process that cannot have that name, or whose kept path does not
+    // match it, needs no handle.
+    if (!MayHaveImageName(entry, imageName))
+        return;
+    std::string path;
+    const bool known = ProgramPaths().Find(entry.pid, entry.created, path);
+    if (known && !(StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path)))
+        return;
+    ProcessHandle process(kTerminateAccess, entry.pid);
+    // Opened after the snapshot: the id may belong to a later process by now.
+    if (!process || !IsSameProcess(process.Get(), entry.created))
+        return;
+    if ((!known && !ProgramPathOf(entry, process.Get(), path)) || !StartsWithAsciiLetter(path))
+        return;
+    if (!imageName.empty() && ImageNameMatches(imageName, path)) {
+        BOOL stopped = ::TerminateProcess(process.Get(), 0);
+        LogLine("program %s: %s (id %u, %s), its image name is listed", stopped ? "stopped" : "could not be stopped",
+                imageName.c_str(), entry.pid, path.c_str());
+    }
+}
+
+bool Holds(const std::vector<ProcessEntry>& snapshot, const ProcessEntry& process)
+{
+    for (const ProcessEntry& entry : snapshot) {
+        if (entry.pid == process.pid && entry.created == process.created)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 int KillProcessByName(const std::string& imageName)
 {
     if (!EnableDebugPrivilege())
         return 1;
-    for (const ProcessEntry& entry : TakeTimedProcessSnapshot()) {
-        // A process that cannot have that name, or whose kept path does not
-        // match it, needs no handle.
-        if (!MayHaveImageName(entry, imageName))
-            continue;
-        std::string path;
-        const bool known = ProgramPaths().Find(entry.pid, entry.created, path);
-        if (known && !(StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path)))
-            continue;
-        ProcessHandle process(kTerminateAccess, entry.pid);
-        // Opened after the snapshot: the id may belong to a later process by now.
-        if (!process || !IsSameProcess(process.Get(), entry.created))
-            continue;
-        if ((!known && !ProgramPathOf(entry, process.Get(), path)) || !StartsWithAsciiLetter(path))
-            continue;
-        if (!imageName.empty() && ImageNameMatches(imageName, path)) {
-            BOOL stopped = ::TerminateProcess(process.Get(), 0);
-            LogLine("program %s: %s (id %u, %s), its image name is listed", stopped ? "stopped" : "could not be stopped",
-                    imageName.c_str(), entry.pid, path.c_str());
-        }
-    }
+    for (const ProcessEntry& entry : TakeTimedProcessSnapshot())
+        StopIfNamed(entry, imageName);
     return 1;
 }
 
 void KillProcessesByName(const std::vector<std::string>& imageNames)
 {
-    for (const std::string& name : imageNames)
-        KillProcessByName(name);
+    if (!EnableDebugPrivilege())
+        return;
+    StopListedPrograms(imageNames, TakeTimedProcessSnapshot());
+}
+
+void StopListedPrograms(const std::vector<std::string>& imageNames, const std::vector<ProcessEntry>& present)
+{
+    for (const std::string& name : imageNames) {
+        for (const ProcessEntry& entry : present)
+            StopIfNamed(entry, name);
+    }
+    // The programs that started while the list was walked, which a snapshot
+    // for each name would have met from the next name on.
+    for (const ProcessEntry& entry : TakeTimedProcessSnapshot()) {
+        if (Holds(present, entry))
+            continue;
+        for (const std::string& name : imageNames)
+            StopIfNamed(entry, name);
+    }
 }
 
 void TerminateHolders(const LockHolderList& holders)

@@ -60,3 +60,8 @@ bool IsSameProcess(HANDLE process, uint64_t created);
 // The path of the process's first module, its main program. False when the
 // module list or the path cannot be read.
 bool ReadMainProgramPath(HANDLE process, std::string& path);
+
+// KillProcessesByName over the snapshot present, taken when the list
+// started; the processes of a snapshot taken at its end that present does
+// not hold are checked against every name.
+void StopListedPrograms(const std::vector<std::string>& imageNames, const std::vector<ProcessEntry>& present);

@@ -28,7 +28,11 @@ int KillProcessByName(const std::string& imageName);
 // started between two calls, even under the id of one that ended, is read and
 // seen. A process whose kept path does not match the name is not opened again.
 
-// KillProcessByName for each of imageNames, in order.
+// KillProcessByName for each of imageNames, in order, over one snapshot for
+// the whole list rather than one for each name: the same programs are
+// stopped in the same order, and a program that starts while the list is
+// walked is met by a second snapshot at the end and checked against every
+// name of the list.
 void KillProcessesByName(const std::vector<std::string>& imageNames);
 
 // Terminates the process of each holder's pid, in list order; processes that

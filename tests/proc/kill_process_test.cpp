@@ -6,6 +6,7 @@
 
 #include "child_process.h"
 #include "install/install_stop_list.h"
+#include "proc/process_handle.h"
 #include "proc/processes.h"
 #include "support.h"
 
@@ -83,6 +84,23 @@ TEST(KillProcessByName, AProgramStartedBetweenTwoCallsIsStoppedByTheLaterOne)
     // A program met by an earlier call is stopped by its own name from the path read then.
     KillProcessByName("KEPT.exe");
     EXPECT_TRUE(kept->WaitForExit(kExitWaitMs));
+}
+
+TEST(KillProcessByName, AProgramStartedWhileAListIsWalkedIsStoppedByTheList)
+{
+    TempFolder temp;
+    // The list's snapshot is taken before the two programs start.
+    const std::vector<ProcessEntry> atStart = TakeTimedProcessSnapshot();
+    auto late = StartStub(temp / "Late.exe");
+    auto other = StartStub(temp / "Other.exe");
+    // Its own name comes first: a program that starts during the walk is
+    // checked against every name of the list, not only the ones after it.
+    StopListedPrograms({"LATE.exe", "Nobody.exe"}, atStart);
+    EXPECT_TRUE(late->WaitForExit(kExitWaitMs));
+    EXPECT_TRUE(other->Running());
+
+    KillProcessesByName({"other.EXE"});
+    EXPECT_TRUE(other->WaitForExit(kExitWaitMs));
 }
 
 TEST(TerminateHolders, StopsEachListedProcessById)
