@@ -60,28 +60,30 @@ bool IsProcessRunning(const std::string& imageName)
 
 namespace {
 
-// Terminates the process of a snapshot when its program has the image name.
-void StopIfNamed(const ProcessEntry& entry, const std::string& imageName)
+// Terminates the process of a snapshot when its program has the image name;
+// true when it was terminated.
+bool StopIfNamed(const ProcessEntry& entry, const std::string& imageName)
 {
     // A process that cannot have that name, or whose kept path does not
     // match it, needs no handle.
     if (!MayHaveImageName(entry, imageName))
-        return;
+        return false;
     std::string path;
     const bool known = ProgramPaths().Find(entry.pid, entry.created, path);
     if (known && !(StartsWithAsciiLetter(path) && ImageNameMatches(imageName, path)))
-        return;
+        return false;
     ProcessHandle process(kTerminateAccess, entry.pid);
     // Opened after the snapshot: the id may belong to a later process by now.
     if (!process || !IsSameProcess(process.Get(), entry.created))
-        return;
+        return false;
     if ((!known && !ProgramPathOf(entry, process.Get(), path)) || !StartsWithAsciiLetter(path))
-        return;
-    if (!imageName.empty() && ImageNameMatches(imageName, path)) {
-        BOOL stopped = ::TerminateProcess(process.Get(), 0);
-        LogLine("program %s: %s (id %u, %s), its image name is listed", stopped ? "stopped" : "could not be stopped",
-                imageName.c_str(), entry.pid, path.c_str());
-    }
+        return false;
+    if (imageName.empty() || !ImageNameMatches(imageName, path))
+        return false;
+    const BOOL stopped = ::TerminateProcess(process.Get(), 0);
+    LogLine("program %s: %s (id %u, %s), its image name is listed", stopped ? "stopped" : "could not be stopped",
+            imageName.c_str(), entry.pid, path.c_str());
+    return stopped != FALSE;
 }
 
 bool Holds(const std::vector<ProcessEntry>& snapshot, const ProcessEntry& process)
@@ -113,17 +115,24 @@ void KillProcessesByName(const std::vector<std::string>& imageNames)
 
 void StopListedPrograms(const std::vector<std::string>& imageNames, const std::vector<ProcessEntry>& present)
 {
+    // A program stopped for one name of the list is not stopped again for a
+    // later one (a name may occur twice): it is on its way out.
+    std::vector<bool> stopped(present.size(), false);
     for (const std::string& name : imageNames) {
-        for (const ProcessEntry& entry : present)
-            StopIfNamed(entry, name);
+        for (size_t i = 0; i < present.size(); ++i) {
+            if (!stopped[i])
+                stopped[i] = StopIfNamed(present[i], name);
+        }
     }
-    // The programs that started while the list was walked, which a snapshot
-    // for each name would have met from the next name on.
+    // The programs that started while the list was walked: a snapshot for
+    // each name would have met them from some name on.
     for (const ProcessEntry& entry : TakeTimedProcessSnapshot()) {
         if (Holds(present, entry))
             continue;
-        for (const std::string& name : imageNames)
-            StopIfNamed(entry, name);
+        for (const std::string& name : imageNames) {
+            if (StopIfNamed(entry, name))
+                break;
+        }
     }
 }
 
